@@ -1,0 +1,80 @@
+// Operating modes, run states and the run loop's own texts, shared by the run loop,
+// the analyzer core, the GUI and automation. Header only, no dependencies.
+#pragma once
+
+#include <cstdint>
+
+namespace orvanix {
+
+// Operating mode, stored as "OpMode".
+enum OpMode : int32_t {
+  kModeRealTime = 1,        // the newest samples of the sound input
+  kModePostProcessing = 2,  // the open wave file, stepping by the hop size
+  kModeRecorder = 3,        // record the input to a wave, or play the wave
+};
+
+// Run state. Never stored.
+enum RunState : int32_t {
+  kStateRunning = 1,
+  kStateStopped = 2,
+  kStateRecording = 3,
+  kStatePlaying = 4,
+};
+
+inline bool IsValidMode(int32_t mode) {
+  return mode >= kModeRealTime && mode <= kModeRecorder;
+}
+
+// Status texts.
+inline constexpr const char* kTextStopped = "Stopped";
+inline constexpr const char* kTextRunning = "Running...";
+inline constexpr const char* kTextRecording = "Recording...";
+inline constexpr const char* kTextWaitingForTrigger = "Waiting for Trigger...";
+inline constexpr const char* kTextPlaying = "Playing...";
+inline constexpr const char* kTextAcquiring = "Acquiring Data...";
+inline constexpr const char* kTextOverload = "OVERLOAD!";
+
+// Status-bar mode texts.
+inline constexpr const char* kTextModeRealTime = "Real Time";
+inline constexpr const char* kTextModePostProcess = "Post Process";
+inline constexpr const char* kTextModeRecorder = "Recorder";
+
+// Messages of the run loop.
+inline constexpr const char* kMsgOpenWaveFirst = "Please Open a .WAV file for processing";
+inline constexpr const char* kMsgEndOfFile =
+    "You have reached the end of the file.  Please rewind and then run the analyzer.";
+inline constexpr const char* kMsgCloseToEnd =
+    "You are close to the end of the file and there are not enough data samples to perform an "
+    "FFT";
+inline constexpr const char* kMsgFileTooShort =
+    "There are not enough data samples in the file to perform an FFT.  Either reduce the FFT "
+    "size or Decimation Ratio or record additional data to increase the file size.";
+inline constexpr const char* kMsgNoSoundCards = "No Sound Cards were detected on your system.";
+inline constexpr const char* kMsgFormatNotSupported =
+    "Sampling rate or bits per sample not supported.";
+inline constexpr const char* kMsgRamRecordingTooLarge =
+    "Insufficient memory available.  Reduce the \"Max Recording Time\" value under the <File><File "
+    "I/O Options> menu or change to the \"Hard Disk\" recording method.";
+inline constexpr const char* kMsgModifyWithoutBackup =
+    "You are about to modify the disk file and have not selected the \"Make Backup\" file "
+    "option.\r\rDo you want to continue?";
+// Automatic recording names: folder, then local time "%04d_%02d_%02d_%02d%02d%02d".
+inline constexpr const char* kRecordingNameFormat = "%s/recording_%s.wav";
+inline constexpr const char* kRecordingTimeFormat = "%04d_%02d_%02d_%02d%02d%02d";
+// Frame titles.
+inline constexpr const char* kTitleWithDocument = "%s [%s]";
+inline constexpr const char* kTitleUntitled = "Untitled";
+inline constexpr const char* kTitleRecording = "%s - Recording...";
+
+// Messages of our own, for failures the sound devices and the disk report while running.
+// Each names what happened and that what was recorded so far is kept.
+inline constexpr const char* kMsgRecordingWriteFailed =
+    "Recording stopped: the wave file could not be written (%s).  Everything recorded before "
+    "this point has been kept.";
+inline constexpr const char* kMsgDeviceFailedWhileRunning =
+    "The sound device stopped delivering data; the analysis has been stopped.";
+inline constexpr const char* kMsgOverruns =
+    "%llu input samples were lost because the program could not keep up with the sound device.";
+inline constexpr const char* kMsgRecordingContinues = "Recording continues in a new file: %s";
+
+}  // namespace orvanix
