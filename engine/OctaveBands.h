@@ -2,8 +2,8 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
-#include <vector>
 
 #include "engine/FrequencyGrid.h"
 
@@ -33,7 +33,7 @@ class TOctaveBands {
   // object is then empty).
   bool Build(uint32_t octaveNumber, const FrequencyGrid& grid);
 
-  uint32_t Count() const { return static_cast<uint32_t>(bands_.size()); }
+  uint32_t Count() const { return count_; }
   // Band i (i < Count()).
   const OctaveBand& Band(uint32_t i) const { return bands_[i]; }
   // Bin map of band i (i < Count()).
@@ -51,9 +51,10 @@ class TOctaveBands {
 
  private:
   uint32_t octaveNumber_ = 1;
+  uint32_t count_ = 0;
   uint32_t firstValid_ = 0;
-  std::vector<OctaveBand> bands_;
-  std::vector<BandBins> bins_;
+  std::unique_ptr<OctaveBand[]> bands_;
+  std::unique_ptr<BandBins[]> bins_;
 };
 
 // Label text of a nominal centre frequency: at most three significant digits below 1000 Hz
