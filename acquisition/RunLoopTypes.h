@@ -1,17 +1,15 @@
-// Operating modes, run states and the run loop's own texts, shared by the run loop,
-// the analyzer core, the GUI and automation. Header only, no dependencies.
+// Run states and the run loop's own texts, shared by the run loop, the analyzer core,
+// the GUI and automation. Header only.
 #pragma once
 
 #include <cstdint>
 
+#include "files/SettingsRecords.h"
+
 namespace orvanix {
 
-// Operating mode, stored as "OpMode".
-enum OpMode : int32_t {
-  kModeRealTime = 1,        // the newest samples of the sound input
-  kModePostProcessing = 2,  // the open wave file, stepping by the hop size
-  kModeRecorder = 3,        // record the input to a wave, or play the wave
-};
+// Operating modes (`OperatingMode`: kModeRealTime 1, kModePostProcessing 2, kModeRecorder 3)
+// are those of the configuration records, stored as "OpMode".
 
 // Run state. Never stored.
 enum RunState : int32_t {
