@@ -1,0 +1,229 @@
+#include "engine/SeriesData.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <new>
+
+#include "engine/Messages.h"
+#include "engine/ProcessingSettings.h"
+#include "engine/Smoothing.h"
+
+namespace orvanix {
+
+namespace {
+
+constexpr uint32_t kFilterCentre = kDecimationTaps / 2;  // 19
+constexpr double kPi = 3.141592653589793;
+
+// Representable range of a sample width, so that filtered values never wrap on encoding.
+void RawLimits(uint32_t bytes, int32_t& low, int32_t& high) {
+  switch (bytes) {
+    case 1:
+      low = 0, high = 255;
+      break;
+    case 3:
+      low = -0x800000, high = 0x7FFFFF;
+      break;
+    default:
+      low = -32768, high = 32767;
+      break;
+  }
+}
+
+}  // namespace
+
+TSeriesData::TSeriesData(uint32_t samples, const WaveFormat& format, uint32_t decimation,
+                         bool lowPass)
+    : format_(format) {
+  format_.Normalise();
+  bytes_ = format_.bytesPerSample;
+  zero_ = format_.zeroValue;
+  decimation_ = decimation == 0 ? 1 : decimation;
+  if (decimation_ > kMaxDecimationRatio) {
+    error_ = true;
+    return;
+  }
+  filtered_ = decimation_ > 1 && lowPass;
+  const uint64_t capacity = uint64_t{samples} + (filtered_ ? kDecimationTaps : 0);
+  if (capacity > kMaxSeriesSamples) {
+    error_ = true;
+    return;
+  }
+  capacity_ = static_cast<uint32_t>(capacity);
+  try {
+    memory_.assign(size_t{capacity_} * bytes_, 0);
+  } catch (const std::bad_alloc&) {
+    error_ = true;
+    capacity_ = 0;
+    return;
+  }
+  Clear(0, capacity_);
+  SetCalibrationRatio(1.f);
+  if (filtered_) DesignFilter();
+}
+
+void TSeriesData::DesignFilter() {
+  const double rate = format_.sampleRate;
+  const double omega = (rate * 0.5 / decimation_) * kPi / (rate * 0.5);
+  std::array<float, kDecimationTaps> h{};
+  h[kFilterCentre] = static_cast<float>(0.3183098861837907 * omega);
+  for (uint32_t k = 1; k <= kFilterCentre; ++k) {
+    const float tap = static_cast<float>(std::sin(k * omega) / (k * kPi));
+    h[kFilterCentre + k] = tap;
+    h[kFilterCentre - k] = tap;
+  }
+  // The Hanning taper trades a little transition width for a stopband far below the
+  // truncated sinc's -20 dB ripple.
+  TSmoothing taper(kDecimationTaps, kWindowHanning, kCorrectionNone);
+  if (!taper.Error()) taper.ApplyInPlace(h.data());
+  coefficients_ = h;
+}
+
+void TSeriesData::SetCalibrationRatio(float ratio) {
+  if (ratio == 0.f) ratio = 1.f;
+  const float fullScale = format_.FullScale();
+  scaleFactor_ = fullScale > 0.f ? ratio / fullScale : ratio;
+}
+
+uint32_t TSeriesData::DecimatedCount() const {
+  if (filtered_ && capacity_ < kDecimationTaps) return 0;
+  const uint32_t block = filtered_ ? capacity_ - kDecimationTaps : capacity_;
+  return block / decimation_;
+}
+
+void TSeriesData::PutSample(uint32_t index, int32_t raw) {
+  if (index >= capacity_) return;
+  EncodeSample(&memory_[size_t{index} * bytes_], bytes_, raw);
+}
+
+int32_t TSeriesData::GetRaw(uint32_t index) const {
+  if (index >= capacity_) return zero_;
+  return DecodeSample(&memory_[size_t{index} * bytes_], bytes_, zero_);
+}
+
+float TSeriesData::GetSample(uint32_t index, bool scaled) const {
+  if (index >= capacity_) return 0.f;
+  const float value = static_cast<float>(GetRaw(index) - zero_);
+  return scaled ? value * scaleFactor_ : value;
+}
+
+uint8_t* TSeriesData::SampleAddress(uint32_t index) {
+  return index < capacity_ ? &memory_[size_t{index} * bytes_] : nullptr;
+}
+
+const uint8_t* TSeriesData::SampleAddress(uint32_t index) const {
+  return index < capacity_ ? &memory_[size_t{index} * bytes_] : nullptr;
+}
+
+void TSeriesData::Decimate() {
+  if (error_ || decimation_ < 2) return;
+  if (filtered_ && capacity_ > kDecimationTaps + 1) {
+    int32_t low = 0, high = 0;
+    RawLimits(bytes_, low, high);
+    // The taps see x[i ... i+38]; every value sits twice in `window` so that the current
+    // 39 are always contiguous. Output i overwrites x[i], which no later output reads.
+    double window[2 * kDecimationTaps];
+    for (uint32_t j = 0; j < kDecimationTaps; ++j) {
+      window[j] = window[j + kDecimationTaps] = GetRaw(j) - zero_;
+    }
+    uint32_t start = 0;
+    const uint32_t outputs = capacity_ - (kDecimationTaps + 1);
+    for (uint32_t i = 0; i < outputs; ++i) {
+      double y = 0.0;
+      const double* x = window + start;
+      for (uint32_t j = 0; j < kDecimationTaps; ++j) y += x[j] * coefficients_[j];
+      // Filtered relative to the zero value: an 8-bit offset of 127 must not pick up the
+      // filter's DC gain error or the truncation bias.
+      const int32_t value = static_cast<int32_t>(y) + zero_;
+      PutSample(i, std::clamp(value, low, high));
+      const double next = GetRaw(i + kDecimationTaps) - zero_;
+      window[start] = window[start + kDecimationTaps] = next;
+      start = start + 1 == kDecimationTaps ? 0 : start + 1;
+    }
+  }
+  const uint32_t kept = capacity_ / decimation_;
+  for (uint32_t k = 0; k < kept; ++k) {
+    const uint64_t source = std::min<uint64_t>(uint64_t{k} * decimation_, capacity_ - 1);
+    PutSample(k, GetRaw(static_cast<uint32_t>(source)));
+  }
+}
+
+int TSeriesData::PeakLevel() const {
+  if (error_) return 0;
+  const uint32_t count = std::min(DecimatedCount(), capacity_);
+  int64_t peak = 0;
+  for (uint32_t i = 0; i < count; ++i) {
+    peak = std::max<int64_t>(peak, std::llabs(int64_t{GetRaw(i)} - zero_));
+  }
+  const int64_t range = int64_t{format_.maxValue} - zero_;
+  if (peak >= range - 1) return 10;
+  if (range <= 1) return 0;
+  const double level = 10.0 * std::log(static_cast<double>(std::max<int64_t>(peak, 1))) /
+                       std::log(static_cast<double>(range));
+  return std::clamp(static_cast<int>(level), 0, 9);
+}
+
+SampleExtremes TSeriesData::MinMax(uint32_t from, uint32_t to, bool rms, bool scaled) const {
+  SampleExtremes result;
+  to = std::min(to, capacity_);
+  if (from >= to) return result;
+  if (!rms) {
+    float low = GetSample(from, scaled), high = low;
+    for (uint32_t i = from + 1; i < to; ++i) {
+      const float v = GetSample(i, scaled);
+      low = std::min(low, v);
+      high = std::max(high, v);
+    }
+    result.low = low;
+    result.high = high;
+    return result;
+  }
+  double positive = 0.0, negative = 0.0;
+  uint32_t positives = 0, negatives = 0;
+  for (uint32_t i = from; i < to; ++i) {
+    const double v = GetSample(i, scaled);
+    if (v > 0.0) {
+      positive += v * v;
+      ++positives;
+    } else if (v < 0.0) {
+      negative += v * v;
+      ++negatives;
+    }
+  }
+  if (positives) result.high = static_cast<float>(std::sqrt(positive / positives));
+  if (negatives) result.low = -static_cast<float>(std::sqrt(negative / negatives));
+  return result;
+}
+
+void TSeriesData::Clear(uint32_t from, uint32_t to) {
+  to = std::min(to, capacity_);
+  for (uint32_t i = from; i < to; ++i) PutSample(i, zero_);
+}
+
+bool TSeriesData::FindTrigger(uint32_t from, uint32_t length, uint16_t type, uint16_t slope,
+                              float thresholdPercent, uint32_t& index) const {
+  if (error_) return false;
+  const double t = thresholdPercent * (static_cast<double>(format_.maxValue) - zero_) / 100.0;
+  const uint64_t end = std::min<uint64_t>(uint64_t{from} + length, capacity_);
+  const bool edge = type == kTriggerEdge;
+  const bool negative = slope == kSlopeNegative;
+  for (uint64_t m = from; m < end; ++m) {
+    const double s = GetRaw(static_cast<uint32_t>(m));
+    bool fired;
+    if (edge) {
+      if (m + 1 >= capacity_) break;
+      const double next = GetRaw(static_cast<uint32_t>(m + 1));
+      fired = negative ? s - next >= t : next - s >= t;
+    } else {
+      fired = negative ? s <= zero_ - t : s >= zero_ + t;
+    }
+    if (fired) {
+      index = static_cast<uint32_t>(m);
+      return true;
+    }
+  }
+  return false;
+}
+
+}  // namespace orvanix

@@ -1,0 +1,401 @@
+// Construction, the block, averaging and the two-channel results of TSpectralData.
+#include "engine/SpectralData.h"
+
+#include <algorithm>
+#include <cmath>
+#include <new>
+
+#include "engine/Decibels.h"
+#include "engine/Fft.h"
+#include "engine/Messages.h"
+#include "engine/Smoothing.h"
+#include "engine/SpectrumTexts.h"
+
+namespace orvanix {
+
+namespace {
+
+// The peak search starts above bin 4: the lowest bins hold DC and the window's leakage of it.
+constexpr uint32_t kFirstPeakBin = 5;
+
+inline float SquaredMagnitude(float re, float im) {
+  return re * re + im * im;
+}
+
+}  // namespace
+
+TSpectralData::TSpectralData(const ProcessingSettings& settings, const ScalingSettings& scaling,
+                             int channel)
+    : channel_(channel) {
+  WaveFormat format = settings.format;
+  format.Normalise();
+  fullScale_ = format.FullScale();
+  if (!IsValidFftSize(settings.fftSize) || settings.decimationRatio == 0 ||
+      settings.decimationRatio > kMaxDecimationRatio) {
+    error_ = true;
+    return;
+  }
+  fftSize_ = static_cast<uint32_t>(settings.fftSize);
+  bins_ = fftSize_ / 2;
+
+  // A correction factor that is not a positive number would make every frequency meaningless.
+  const float correction = settings.rateCorrection > 0.f && std::isfinite(settings.rateCorrection)
+                               ? settings.rateCorrection
+                               : 1.f;
+  grid_.bins = bins_;
+  grid_.nyquist = static_cast<float>(format.sampleRate) * correction * 0.5f /
+                  static_cast<float>(settings.decimationRatio);
+  grid_.binWidth = grid_.nyquist / static_cast<float>(bins_);
+  lowLimit_ = grid_.BinFrequency(2);
+  highLimit_ = grid_.nyquist * 0.99f;
+
+  calibration_ = ClearedCalibration();
+  calibrationFactor_ = 1.f;
+
+  if (!SetAveraging(settings.averageBlocks > 0 ? static_cast<uint32_t>(settings.averageBlocks) : 1,
+                    settings.averageType)) {
+    return;
+  }
+  windowType_ = settings.smoothingWindow;
+  peakHold_ = settings.peakHold != 0;
+
+  ampScale_ = scaling.ampScale == 0 ? 0 : 1;
+  freqScale_ = scaling.freqScale <= 2 ? scaling.freqScale : 0;
+  octaveNumber_ = scaling.EffectiveOctaveNumber();
+  octave_ = freqScale_ == 2;
+  density_ = scaling.spectralDensity != 0;
+  densityType_ = scaling.spectralDensityType == 1 ? 1 : 0;
+  weightingType_ = scaling.weighting <= 3 ? scaling.weighting : 0;
+  if (channel_ == 0 || channel_ == 1) {
+    LoadMicrophoneCurve(channel_ == 0 ? scaling.micFileLeft : scaling.micFileRight,
+                        scaling.micCompensation != 0);
+    if (error_) return;
+  }
+  if (!BuildWeightingCurve(weightingType_, weighting_)) return;
+  // Density per hertz: the amplitude is divided by sqrt(bin width). Bands already integrate
+  // over their width, so a fractional-octave axis keeps plain power.
+  densityDivisor_ = density_ && !octave_ ? std::sqrt(grid_.binWidth) : 1.f;
+
+  if (!Allocate(block_, fftSize_, 0.f) || !Allocate(complex_, 2 * size_t{bins_}, 0.f) ||
+      !Allocate(power_, bins_, 0.f) || !Allocate(scale_, bins_, 1.f)) {
+    return;
+  }
+  if (ampScale_ == 1 && !Allocate(db_, bins_, kNoDb)) return;
+  if (channel_ == kDualChannel && !Allocate(running_, bins_, 0.f)) return;
+  if (octave_) {
+    if (!bands_.Build(octaveNumber_, grid_)) {
+      ReportMemory();
+      return;
+    }
+    if (!Allocate(bandValues_, bands_.Count(), kNoDb)) return;
+    peakBand_ = bands_.FirstValidBand();
+  }
+  peakBin_ = std::min(kFirstPeakBin, bins_ - 1);
+  ComputeScaleFactors();
+}
+
+void TSpectralData::ReportMemory() {
+  error_ = true;
+  Messages().Report(kInsufficientMemory, "", MessageIcon::Error);
+}
+
+bool TSpectralData::Allocate(std::vector<float>& array, size_t size, float value) {
+  try {
+    array.assign(size, value);
+  } catch (const std::bad_alloc&) {
+    ReportMemory();
+    return false;
+  }
+  return true;
+}
+
+bool TSpectralData::AllocateRing() {
+  const uint64_t floats = uint64_t{blocks_} * 3 * bins_;
+  bool ok = floats * sizeof(float) <= kMaxLinearRingBytes;
+  if (ok) {
+    try {
+      ringPower_.assign(size_t{blocks_} * bins_, 0.f);
+      ringComplex_.assign(size_t{blocks_} * 2 * bins_, 0.f);
+      ringSumPower_.assign(bins_, 0.f);
+      ringSumComplex_.assign(2 * size_t{bins_}, 0.f);
+    } catch (const std::bad_alloc&) {
+      ok = false;
+    }
+  }
+  if (!ok) {
+    std::vector<float>().swap(ringPower_);
+    std::vector<float>().swap(ringComplex_);
+    error_ = true;
+    Messages().Report(kLinearAveragingMemory, kErrorCaption, MessageIcon::Error);
+    return false;
+  }
+  ring_ = true;
+  return true;
+}
+
+bool TSpectralData::SetAveraging(uint32_t blocks, uint32_t type) {
+  blocks_ = std::clamp<uint32_t>(blocks, 1, kInfiniteAverages);
+  averageType_ = type <= kAverageVector ? type : uint32_t{kAverageExponential};
+  ringIndex_ = 0;
+  ring_ = false;
+  if (averageType_ == kAverageLinear && blocks_ <= kMaxLinearRingBlocks) return AllocateRing();
+  std::vector<float>().swap(ringPower_);
+  std::vector<float>().swap(ringComplex_);
+  std::vector<float>().swap(ringSumPower_);
+  std::vector<float>().swap(ringSumComplex_);
+  return true;
+}
+
+void TSpectralData::Reset() {
+  if (error_) return;
+  std::fill(block_.begin(), block_.end(), 0.f);
+  std::fill(complex_.begin(), complex_.end(), 0.f);
+  std::fill(power_.begin(), power_.end(), 0.f);
+  std::fill(running_.begin(), running_.end(), 0.f);
+  std::fill(ringPower_.begin(), ringPower_.end(), 0.f);
+  std::fill(ringComplex_.begin(), ringComplex_.end(), 0.f);
+  std::fill(db_.begin(), db_.end(), kNoDb);
+  std::fill(bandValues_.begin(), bandValues_.end(), kNoDb);
+  count_ = 0;
+  ringIndex_ = 0;
+  inverseValid_ = false;
+  peakBin_ = std::min(kFirstPeakBin, bins_ - 1);
+  peakBand_ = FirstValidBand();
+}
+
+void TSpectralData::SetBlockSample(uint32_t i, float value) {
+  if (!error_ && i < fftSize_) block_[i] = value;
+}
+
+void TSpectralData::Transform() {
+  if (error_) return;
+  inverseValid_ = false;
+  float* z = block_.data();
+  RealFft(z, fftSize_, 1);
+  for (uint32_t i = 0; i < bins_; ++i) {
+    z[2 * i] *= scale_[i];
+    z[2 * i + 1] *= scale_[i];
+  }
+}
+
+void TSpectralData::Average(bool bandMean) {
+  if (error_) return;
+  // Count update: the ring fills slot by slot, then overwrites its oldest slot.
+  if (averageType_ == kAverageLinear) {
+    if (count_ < blocks_) {
+      ringIndex_ = count_;
+      ++count_;
+    } else {
+      count_ = blocks_;
+      ringIndex_ = (ringIndex_ + 1) % blocks_;
+    }
+  } else {
+    count_ = std::min(count_ + 1, blocks_);
+  }
+  const uint32_t last = bins_ - 1;  // the last bin is never averaged
+  const float n = static_cast<float>(count_);
+  const float* z = block_.data();
+  const bool vector = averageType_ == kAverageVector;
+  // A spectrum holding a transfer function or coherence keeps its own running average in
+  // `running_`: the stored power is the ratio, which must neither feed the recursion nor
+  // be compared with a cross-spectrum magnitude by peak hold.
+  const bool ratio = IsRatio() && !running_.empty();
+  const bool hold = peakHold_ && !octave_ && !ratio;
+  const bool log = !db_.empty();
+
+  if (ring_) {
+    float* slotPower = &ringPower_[size_t{ringIndex_} * bins_];
+    float* slotComplex = &ringComplex_[size_t{ringIndex_} * 2 * bins_];
+    for (uint32_t i = 0; i < last; ++i) {
+      const float q = SquaredMagnitude(z[2 * i], z[2 * i + 1]);
+      slotPower[i] = crossSpectrum_ ? std::sqrt(q) : q;
+      slotComplex[2 * i] = z[2 * i];
+      slotComplex[2 * i + 1] = z[2 * i + 1];
+    }
+    // Unfilled slots are zero, so only the first min(n, K) need summing.
+    std::fill(ringSumPower_.begin(), ringSumPower_.end(), 0.f);
+    std::fill(ringSumComplex_.begin(), ringSumComplex_.end(), 0.f);
+    const uint32_t filled = std::min(count_, blocks_);
+    for (uint32_t s = 0; s < filled; ++s) {
+      const float* p = &ringPower_[size_t{s} * bins_];
+      const float* c = &ringComplex_[size_t{s} * 2 * bins_];
+      float* sumP = ringSumPower_.data();
+      float* sumC = ringSumComplex_.data();
+      for (uint32_t i = 0; i < bins_; ++i) sumP[i] += p[i];
+      for (uint32_t i = 0; i < 2 * bins_; ++i) sumC[i] += c[i];
+    }
+  }
+
+  for (uint32_t i = 0; i < last; ++i) {
+    float newPower, newRe, newIm;
+    if (ring_) {
+      newPower = ringSumPower_[i] / n;
+      newRe = ringSumComplex_[2 * i] / n;
+      newIm = ringSumComplex_[2 * i + 1] / n;
+    } else {
+      const float re = z[2 * i], im = z[2 * i + 1];
+      float q = SquaredMagnitude(re, im);
+      if (crossSpectrum_) q = std::sqrt(q);
+      const float base = ratio ? running_[i] : power_[i];
+      newPower = ((n - 1.f) * base + q) / n;
+      newRe = ((n - 1.f) * complex_[2 * i] + re) / n;
+      newIm = ((n - 1.f) * complex_[2 * i + 1] + im) / n;
+    }
+    if (vector) {
+      newPower = SquaredMagnitude(newRe, newIm);
+      if (crossSpectrum_) newPower = std::sqrt(newPower);
+    }
+    if (!running_.empty()) running_[i] = newPower;
+    if (!hold || newPower > power_[i]) {
+      power_[i] = newPower;
+      complex_[2 * i] = newRe;
+      complex_[2 * i + 1] = newIm;
+      if (log) db_[i] = ToDb(newPower);
+    }
+  }
+  TrackPeakBin();
+  // A ratio result recomputes its bands from the ratio itself.
+  if (octave_ && !ratio) UpdateBands(bandMean, peakHold_);
+}
+
+void TSpectralData::TrackPeakBin() {
+  uint32_t peak = std::min(kFirstPeakBin, bins_ - 1);
+  float best = -1.f;
+  for (uint32_t i = kFirstPeakBin; i + 1 < bins_; ++i) {
+    if (power_[i] > best) {
+      best = power_[i];
+      peak = i;
+    }
+  }
+  peakBin_ = peak;
+}
+
+// ---- two-channel results ---------------------------------------------------------------------
+
+void TSpectralData::CrossSpectrum(const TSpectralData& x, const TSpectralData& y) {
+  if (error_ || x.error_ || y.error_ || x.fftSize_ != fftSize_ || y.fftSize_ != fftSize_) return;
+  crossSpectrum_ = true;
+  const float* a = x.block_.data();
+  const float* b = y.block_.data();
+  float* z = block_.data();
+  for (uint32_t i = 0; i < bins_; ++i) {
+    const float xr = a[2 * i], xi = a[2 * i + 1];
+    const float yr = b[2 * i], yi = b[2 * i + 1];
+    z[2 * i] = yr * xr + yi * xi;
+    z[2 * i + 1] = yi * xr - yr * xi;
+  }
+}
+
+void TSpectralData::AverageOfChannels(const TSpectralData& x, const TSpectralData& y) {
+  if (error_ || x.error_ || y.error_ || x.fftSize_ != fftSize_ || y.fftSize_ != fftSize_) return;
+  const float* a = x.block_.data();
+  const float* b = y.block_.data();
+  float* z = block_.data();
+  for (uint32_t i = 0; i < bins_; ++i) {
+    const float xr = a[2 * i], xi = a[2 * i + 1];
+    const float yr = b[2 * i], yi = b[2 * i + 1];
+    const float magnitude = std::sqrt((SquaredMagnitude(xr, xi) + SquaredMagnitude(yr, yi)) * 0.5f);
+    const float phase = (std::atan2(xi, xr) + std::atan2(yi, yr)) * 0.5f;
+    z[2 * i] = magnitude * std::cos(phase);
+    z[2 * i + 1] = magnitude * std::sin(phase);
+  }
+}
+
+void TSpectralData::StoreRatio(uint32_t i, float value, bool hold) {
+  if (hold && !(value > power_[i])) return;
+  power_[i] = value;
+  if (!db_.empty()) db_[i] = ToDb(value);
+}
+
+void TSpectralData::RealTransfer(const TSpectralData& numerator, const TSpectralData& denominator) {
+  if (error_ || numerator.error_ || denominator.error_ || numerator.bins_ != bins_ ||
+      denominator.bins_ != bins_) {
+    return;
+  }
+  realTransfer_ = true;
+  for (uint32_t i = 0; i + 1 < bins_; ++i) {
+    const float d = denominator.power_[i];
+    if (d > 0.f) StoreRatio(i, numerator.power_[i] / d, false);
+  }
+  TrackPeakBin();
+  if (octave_) UpdateBands(true, false);
+}
+
+void TSpectralData::ComplexTransfer(const TSpectralData& reference) {
+  if (error_ || reference.error_ || reference.bins_ != bins_) return;
+  // Peak hold compares like with like: only once this object already holds a transfer
+  // function (the first call replaces the cross-spectrum magnitudes left by Average).
+  const bool held = complexTransfer_ && peakHold_;
+  complexTransfer_ = true;
+  double previous = 0.0;
+  for (uint32_t i = 0; i + 1 < bins_; ++i) {
+    const double d = reference.power_[i];
+    double value = previous;
+    if (d > 0.0) {
+      const double re = complex_[2 * i] / d, im = complex_[2 * i + 1] / d;
+      value = re * re + im * im;
+    }
+    previous = value;
+    StoreRatio(i, static_cast<float>(value), held && !octave_);
+  }
+  TrackPeakBin();
+  if (octave_) UpdateBands(true, held);
+}
+
+void TSpectralData::Coherence(const TSpectralData& x, const TSpectralData& y) {
+  if (error_ || x.error_ || y.error_ || x.bins_ != bins_ || y.bins_ != bins_) return;
+  const bool held = coherence_ && peakHold_;
+  coherence_ = true;
+  double previous = 0.0;
+  for (uint32_t i = 0; i + 1 < bins_; ++i) {
+    const double d = double{x.power_[i]} * y.power_[i];
+    double value = previous;
+    if (d != 0.0) {
+      const double re = complex_[2 * i], im = complex_[2 * i + 1];
+      value = (re * re + im * im) / d;
+    }
+    previous = value;
+    StoreRatio(i, static_cast<float>(value), held && !octave_);
+  }
+  TrackPeakBin();
+  if (octave_) UpdateBands(true, held);
+}
+
+// ---- impulse response ------------------------------------------------------------------------
+
+bool TSpectralData::Inverse() {
+  if (error_) return false;
+  if (inverse_.size() != fftSize_) {
+    try {
+      inverse_.assign(fftSize_, 0.f);
+    } catch (const std::bad_alloc&) {
+      Messages().Report(kInsufficientMemory, "", MessageIcon::Error);
+      return false;
+    }
+  }
+  float* h = inverse_.data();
+  for (uint32_t i = 0; i < bins_; ++i) {
+    const float p = power_[i];
+    const float magnitude = p > 0.f ? std::sqrt(p) : p;
+    const float re = complex_[2 * i], im = complex_[2 * i + 1];
+    const float phase = (re == 0.f && im == 0.f) ? 0.f : std::atan2(im, re);
+    h[2 * i] = magnitude * std::cos(phase);
+    h[2 * i + 1] = magnitude * std::sin(phase);
+  }
+  RealFft(h, fftSize_, -1);
+  // Undoes the normalisation of Transform for a flat scale factor.
+  for (uint32_t i = 0; i < bins_; ++i) {
+    if (scale_[i] != 0.f) {
+      h[2 * i] /= scale_[i];
+      h[2 * i + 1] /= scale_[i];
+    }
+  }
+  inverseValid_ = true;
+  return true;
+}
+
+float TSpectralData::InverseSample(uint32_t i) const {
+  return inverseValid_ && i < inverse_.size() ? inverse_[i] : 0.f;
+}
+
+}  // namespace orvanix
