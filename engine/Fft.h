@@ -5,24 +5,39 @@
 
 namespace orvanix {
 
-// n complex points interleaved (re, im), n a power of two up to 2^20.
-// direction 1: forward, kernel e^(-i theta). direction -1: inverse, kernel e^(+i theta),
-// result divided by n.
-void ComplexFft(float* data, uint32_t n, int direction);
+// n complex points interleaved (re, im), n a power of two up to 2^20: 2n floats.
+// direction 1: forward, X(k) = sum x(j) e^(-2 pi i jk/n). direction -1: inverse, kernel
+// e^(+2 pi i jk/n), result divided by n. Bins come out in natural order.
+// Returns false, leaving the data untouched, for a null array, a size that is not a power
+// of two or above 2^20, or a direction other than 1 and -1.
+bool ComplexFft(float* data, uint32_t n, int direction);
 
-// Forward transform in place of n real samples (n a power of two, 32 ... 2^20).
-// Result: data[0] = 2*DC, data[1] = 2*Nyquist, data[2k], data[2k+1] = 2*Re, 2*Im of bin k.
-// The inverse (direction -1) takes that layout, factor 2 included, and returns the samples.
-void RealFft(float* data, uint32_t n, int direction);
+// Forward transform in place of n real samples (n a power of two, 2 ... 2^21; the program
+// uses 32 ... 2^20). Result: twice the discrete Fourier transform X(k) = sum x(j) e^(-2 pi i jk/n),
+// data[0] = 2*X(0), data[1] = 2*X(n/2) (both real), data[2k], data[2k+1] = 2*Re, 2*Im of
+// X(k) for k = 1 .. n/2 - 1.
+// The inverse (direction -1) takes that layout, factor 2 included, and returns the samples:
+// a forward transform followed by an inverse one is the identity (within float rounding).
+// Returns false, leaving the data untouched, for a null array, an unsupported size or a
+// direction other than 1 and -1.
+// Twiddle tables are built on the first call of each size (a few bytes per point, kept for
+// the life of the process); if one cannot be allocated the transform still runs, slower,
+// with no table.
+bool RealFft(float* data, uint32_t n, int direction);
 
 // A small transform object of a fixed size. Sizes 32 ... 65536 (powers of two) are
 // accepted; any other size becomes 512 with the error flag set.
 class TFft {
  public:
+  static constexpr uint32_t kMinSize = 32;
+  static constexpr uint32_t kMaxSize = 65536;
+  static constexpr uint32_t kFallbackSize = 512;
+
   explicit TFft(uint32_t size);
   bool Error() const { return error_; }
   uint32_t Size() const { return size_; }
-  // Both run the forward real transform over `size` floats.
+  // Both run the forward real transform (RealFft) over `Size()` floats; an object with the
+  // error flag set leaves the data untouched, since the caller's array was not sized for it.
   void Forward(float* data) const;
   void RealForward(float* data) const;
 
