@@ -109,6 +109,7 @@ bool TOctaveBands::Build(uint32_t octaveNumber, const FrequencyGrid& grid) {
     map.endWeight = std::fmin(std::fmax(endWeight, 0.f), 1.f);
     if (firstValid_ == count && map.endBin > map.startBin + 1) firstValid_ = i;
   }
+  if (firstValid_ == count) firstValid_ = LastBand();
   return true;
 }
 

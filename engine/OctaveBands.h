@@ -38,7 +38,9 @@ class TOctaveBands {
   const OctaveBand& Band(uint32_t i) const { return bands_[i]; }
   // Bin map of band i (i < Count()).
   const BandBins& Bins(uint32_t i) const { return bins_[i]; }
-  // First band wide enough to hold at least one bin's worth of spectrum.
+  // First band wide enough to hold at least one bin's worth of spectrum (its end bin more
+  // than one past its start bin); bands below it are narrower than the resolution. When no
+  // band is that wide, LastBand(), so that it always indexes a band of a non-empty table.
   uint32_t FirstValidBand() const { return firstValid_; }
   // Last band (Count() - 1; 0 for an empty object).
   uint32_t LastBand() const { return Count() ? Count() - 1 : 0; }

@@ -353,6 +353,12 @@ TEST(OctaveBands, FineResolutionsAndEmptyGrids) {
   EXPECT_EQ(BandLabel(bands.Band(1).nominal), "1.03");
   EXPECT_EQ(BandLabel(bands.Band(2).nominal), "1.06");
 
+  // 32-point FFT: 1378 Hz bins, no 1/24-octave band spans them; the first valid band is
+  // still an index of the table.
+  ASSERT_TRUE(bands.Build(24, FrequencyGrid{16, 22050.f / 16.f, 22050.f}));
+  EXPECT_EQ(bands.FirstValidBand(), bands.LastBand());
+  EXPECT_LT(bands.FirstValidBand(), bands.Count());
+
   ASSERT_TRUE(bands.Build(3, FrequencyGrid{}));
   EXPECT_EQ(bands.Count(), 0u);
   EXPECT_EQ(bands.LastBand(), 0u);
