@@ -1,0 +1,155 @@
+// TWaveFile: the wave document. Every stored or recorded signal lives in one: the open document,
+// the recording target, the Real-Time history buffer and the temporary objects of the edit,
+// import and export operations. It stores its samples in one of two ways:
+//  - RAM mode: one memory block; files are read whole on open and written whole on save.
+//  - disk mode: the samples stay in a working file (a temporary copy of the user's file when
+//    make-backup is set, else the file itself, or a new temporary file for a new recording);
+//    every read and write goes to that file.
+// In disk mode the RIFF and data chunk sizes of the working file cover everything written
+// after every write, so a recording cut off by a crash or power loss is a valid WAV file.
+// Saves of user files go through a temporary file beside the target, flushed and renamed over
+// it, so that a failed save never destroys the user's file.
+//
+// Construction never throws: on any failure the error flag is set (and the reason shown
+// through Messages()); the caller tests Error() at once and discards the object.
+#pragma once
+
+#include <ctime>
+#include <memory>
+#include <string>
+
+#include "engine/Calibration.h"
+#include "files/WaveData.h"
+
+namespace orvanix {
+
+// The values of the `WaveFileMode` setting.
+enum class StorageMode : uint16_t { Ram = 0, Disk = 1 };
+
+class TWaveFile : public TWaveData {
+ public:
+  // Opens an existing file. `makeBackup` matters in disk mode only: set, the file is copied to
+  // a new temporary file in `tempDir` (empty: the system's temporary folder) which becomes the
+  // working file; clear, the file itself is opened for reading and writing and edited in place.
+  // A calibration chunk in the file sets the calibration record.
+  TWaveFile(const std::string& path, StorageMode mode, bool makeBackup, const std::string& tempDir);
+  // A new RAM buffer of `capacityFrames` frames of silence (created and untitled).
+  TWaveFile(uint32_t capacityFrames, const WaveFormat& format, const std::string& tempDir);
+  // A new disk recording: a temporary working file in `tempDir` holding the 44-byte header and
+  // an empty data chunk (created and untitled; length, position and valid length 0).
+  TWaveFile(const WaveFormat& format, bool makeBackup, const std::string& tempDir);
+  // Closes the working file; deletes it when it is a temporary file (unless a failed save
+  // left unsaved data in it: then it is kept and its path shown), and deletes the undo file.
+  ~TWaveFile() override;
+
+  StorageMode Mode() const { return mode_; }
+  bool MakeBackup() const { return makeBackup_; }
+  bool Created() const { return created_; }
+  bool Untitled() const { return untitled_; }
+  // Disk mode working directly on the target file: writes need no save.
+  bool InPlace() const;
+  const std::string& TempDirectory() const { return tempDir_; }
+  const std::string& TargetPath() const { return targetPath_; }
+  const std::string& WorkingPath() const { return workingPath_; }
+  const std::string& UndoPath() const { return undoPath_; }
+  // Byte offset of the first sample in the working file (44 for files we write).
+  uint64_t DataOffset() const { return dataOffset_; }
+
+  // Writes the object to its target path; refused (false) while untitled. RAM mode writes the
+  // header, the valid frames and the calibration chunk; disk mode puts the working file in
+  // place (see the .cpp) and goes on with the target as working file unless make-backup is
+  // set. Failures are shown and return false; the user's file is left as it was.
+  bool Save();
+  // Saves like Save, then forgets paths, calibration and samples: the object refers to no
+  // file any more (the run loop uses it when a disk recording reaches its size limit).
+  bool SaveAndRelease();
+  // Sets the target path and clears the untitled flag.
+  void SetFileName(const std::string& path);
+
+  void SetCalibration(const TCalibration& record);
+  bool HasCalibration() const { return calibrationPresent_; }
+  void GetCalibration(TCalibration& dest) const { dest = calibration_; }
+  // Zeroes the record and clears the calibration-present flag.
+  void ClearCalibration();
+
+  // Undo state kept for the edit operations; the undo file is deleted with the object.
+  bool UndoAvailable() const { return undoAvailable_; }
+  float UndoStartSeconds() const { return undoStart_; }
+  float UndoEndSeconds() const { return undoEnd_; }
+  uint16_t UndoKind() const { return undoKind_; }
+  void SetUndo(float startSeconds, float endSeconds, uint16_t kind);
+  void ClearUndo() { undoAvailable_ = false; }
+  void SetUndoPath(const std::string& path) { undoPath_ = path; }
+
+  bool Resize(uint32_t frames) override;
+  bool GrowForRecording() override;
+
+ protected:
+  bool LoadFrames(uint32_t frame, uint32_t count, uint8_t* dest) const override;
+  uint32_t StoreFrames(uint32_t frame, uint32_t count, const uint8_t* src) override;
+  uint64_t FrameLimit() const override;
+  void NoteWrite() override;
+  void RefuseWriteBeyondLimit() override;
+
+ private:
+  bool Disk() const { return mode_ == StorageMode::Disk; }
+  bool LoadRam(const std::string& path);
+  bool OpenDisk(const std::string& path);
+  // The disk-mode open of the working file: parses it and keeps it open for reading and
+  // writing. `fromSave` accepts an empty data chunk and keeps the object's calibration.
+  bool OpenWorking(const std::string& shownPath, bool fromSave);
+  void CloseWorking(bool sync);
+  // Bytes after the data chunk and its pad (other chunks, the calibration chunk).
+  bool HasTail() const;
+  bool DropTail();
+  // Sets the data chunk to `dataBytes` bytes: pad byte, data and RIFF size fields; an in-place
+  // file with calibration gets its calibration chunk back after the data.
+  bool CommitDataSize(uint64_t dataBytes);
+  // Appends the calibration chunk at `offset` of `fd`; on failure shows the calibration
+  // messages, truncates the file back to `offset` and clears the calibration-present flag.
+  void AppendCalibration(int fd, uint64_t offset);
+  bool SaveRam();
+  bool SaveDisk(bool reopen);
+  // Puts the working file at the target: a copy for make-backup and opened files, a rename
+  // (or, across file systems, a copy) for new recordings and, when releasing, every temporary.
+  bool PlaceWorkingFile(bool releasing);
+  bool CalibrationOnDisk() const;
+  void ForgetEverything();
+
+  StorageMode mode_ = StorageMode::Ram;
+  bool makeBackup_ = false;
+  bool created_ = false;
+  bool untitled_ = false;
+  bool workingIsTemporary_ = false;  // the working file is ours to delete
+  bool saveFailed_ = false;          // the working file holds data a save could not place
+  bool undoAvailable_ = false;
+  float undoStart_ = 0.f;
+  float undoEnd_ = 0.f;
+  uint16_t undoKind_ = 0;
+  bool calibrationPresent_ = false;
+  TCalibration calibration_{};
+  std::string tempDir_;
+  std::string targetPath_;
+  std::string workingPath_;
+  std::string undoPath_;
+
+  // Disk mode: the open working file and where its chunks are.
+  int fd_ = -1;
+  uint64_t dataOffset_ = 44;
+  uint64_t dataBytes_ = 0;  // the data chunk's size field
+  uint64_t riffEnd_ = 44;   // end of the RIFF chunk and its pad byte
+  uint64_t fileEnd_ = 44;   // size of the working file
+  uint64_t framesSinceSync_ = 0;
+};
+
+// The recording target of Recorder mode without an open file: a RAM buffer of rate x
+// `maxRamSeconds` frames (kInsufficientRecordingMemory when it cannot be had), or a new disk
+// recording. Null after a failure, which has been shown.
+std::unique_ptr<TWaveFile> NewRecording(StorageMode mode, const WaveFormat& format,
+                                        uint32_t maxRamSeconds, bool makeBackup,
+                                        const std::string& tempDir);
+
+// "folder/recording_YYYY_MM_DD_hhmmss.wav" for a recording finished at `localTime`.
+std::string RecordingFileName(const std::string& waveFolder, const std::tm& localTime);
+
+}  // namespace orvanix
