@@ -68,13 +68,17 @@ TCalibration DefaultCalibration();
 // The record meaning "no calibration": Custom unit, "Percent Full Scale" and
 // "Relative Amplitude (dB)" labels, fractions and ratios 1.0.
 TCalibration ClearedCalibration();
-// The settings of the calibration dialog's "Defaults" button (calibration enabled).
+// The settings of the calibration dialog's "Defaults" button (calibration enabled): Volts,
+// peak reference and display with their proposed labels, level 1.0, fractions 0.5, no
+// conversion, "Left" / "Right", ratios computed (2.0). The file name is "default.cal".
 TCalibration DefaultsButtonCalibration();
 
-// Fills in "Left" / "Right" for empty channel names (records read from files).
+// Fills in "Left" / "Right" for empty channel names (records read from files); a name
+// that fills its field without a terminating NUL is cut to 39 characters.
 void FillChannelNames(TCalibration& record);
 
-// Ratio = peak value, in the unit, of a full-scale signal, per channel.
+// Ratio = peak value, in the unit, of a full-scale signal, per channel; 1 where the
+// reference level or the measured fraction is not positive, or the result not finite.
 void ComputeRatios(TCalibration& record);
 // A linear calibrated level in dB of the record's unit (-999.9 for value <= 0).
 double LevelToDb(const TCalibration& record, double value);
@@ -90,17 +94,19 @@ struct UnitEntry {
   int32_t index;
   const char* text;
 };
-const UnitEntry* UnitList();  // kCalibrationUnitCount entries
+const UnitEntry* UnitList();              // kCalibrationUnitCount entries
 const char* UnitText(int32_t unitIndex);  // nullptr for an unknown index
 struct ConversionEntry {
   int32_t index;
   const char* text;
 };
 inline constexpr int kConversionCount = 9;
-const ConversionEntry* ConversionList();  // kConversionCount entries, list order
-const char* ReferenceTypeText(int32_t type);  // "peak", "rms", "peak to peak"
+const ConversionEntry* ConversionList();      // kConversionCount entries, list order
+const char* ReferenceTypeText(int32_t type);  // "peak", "rms", "peak to peak"; nullptr else
 
-// Default axis labels proposed for a unit, conversion and display type.
+// Default axis labels proposed for a unit, conversion and display type (0 peak, 1 rms,
+// 2 peak to peak; others as peak). The conversion counts only for "Acceleration (G)";
+// Custom and unknown units give empty labels.
 struct AxisLabels {
   std::string linear;
   std::string log;
