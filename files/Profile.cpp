@@ -329,7 +329,9 @@ bool TProfile::WriteString(std::string_view section, std::string_view key, std::
   if (hasContent && (last.lines.empty() || !IsBlankLine(last.lines.back()))) {
     last.lines.emplace_back();
   }
-  AddSection("[" + std::string(section) + "]", section);
+  std::string header(1, '[');
+  header.append(section).push_back(']');
+  AddSection(std::move(header), section);
   Section& added = sections_.back();
   added.lines.push_back(std::string(key) + "=" + text);
   added.keys.emplace(Lower(key), 0);
