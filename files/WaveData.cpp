@@ -56,6 +56,7 @@ TWaveData::TWaveData() {
 
 TWaveData::TWaveData(uint32_t capacityFrames, const WaveFormat& format) : format_(format) {
   format_.Normalise();
+  SetFullScale(1.f, 1.f);
   if (!AllocateFrames(capacityFrames)) {
     error_ = true;
     return;
