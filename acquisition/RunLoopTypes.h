@@ -71,8 +71,10 @@ inline constexpr const char* kMsgRecordingWriteFailed =
     "this point has been kept.";
 inline constexpr const char* kMsgDeviceFailedWhileRunning =
     "The sound device stopped delivering data; the analysis has been stopped.";
+// Times the device lost input, then the frames dropped for want of a buffer.
 inline constexpr const char* kMsgOverruns =
-    "%llu input samples were lost because the program could not keep up with the sound device.";
+    "The sound device lost input %llu time(s) during this run (%llu frames dropped): the program "
+    "could not keep up with it.  The recording has gaps at those places.";
 inline constexpr const char* kMsgRecordingContinues = "Recording continues in a new file: %s";
 
 }  // namespace orvanix

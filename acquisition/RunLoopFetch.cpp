@@ -1,0 +1,297 @@
+// Where blocks come from: the I/O buffers, the ring of input buffers and the wave document;
+// the channel delay, decimation, overload detection and the trigger search.
+#include <algorithm>
+#include <cstring>
+
+#include "acquisition/RunLoop.h"
+#include "acquisition/SoundInput.h"
+#include "acquisition/SoundOutput.h"
+#include "engine/Messages.h"
+#include "files/WaveFile.h"
+
+namespace orvanix {
+
+namespace {
+// The largest I/O buffer we allocate, in frames (about 1.5 hours at 192 kHz); anything
+// larger comes from a setting that makes no sense.
+constexpr uint64_t kMaxBufferFrames = uint64_t{1} << 30;
+}  // namespace
+
+uint32_t TRunLoop::ChannelDelay(uint32_t channel) const {
+  const ProcessingSettings& s = host_.Engine().settings;
+  if (s.format.channels < 2 || s.delaySamples <= 0) return 0;
+  return s.delayChannel == channel ? static_cast<uint32_t>(s.delaySamples) : 0;
+}
+
+uint32_t TRunLoop::TriggerDelayDecimated() const {
+  // The trigger buffers hold decimated samples, rate / D of them per second, so a delay of
+  // t milliseconds spans rate x t / 1000 / D of them.
+  const ProcessingSettings& s = host_.Engine().settings;
+  const double delay = std::max(0.0f, host_.Trigger().delayMsec);
+  const double raw = s.format.sampleRate * delay * 0.001;
+  return static_cast<uint32_t>(raw / std::max<uint32_t>(1, s.decimationRatio));
+}
+
+bool TRunLoop::SizeBuffers(const WaveFormat& format) {
+  const ProcessingSettings& s = host_.Engine().settings;
+  const TFileIoSettings& io = host_.FileIo();
+  const TTriggerSettings& trigger = host_.Trigger();
+  const uint64_t rate = format.sampleRate;
+  const uint64_t delay = static_cast<uint64_t>(std::max(0, s.delaySamples));
+
+  uint64_t v = uint64_t{std::max<uint32_t>(1, s.decimationRatio)} *
+                   static_cast<uint64_t>(std::max(1, s.fftSize)) +
+               4 * delay;
+  if (io.allowSplitBuffers == 0) v *= 10;
+  if (trigger.enable) {
+    v = 2 * v + static_cast<uint64_t>(rate * std::max(0.0f, trigger.delayMsec) * 0.001);
+  }
+  const uint64_t realTimeFrames =
+      rate *
+      static_cast<uint64_t>(io.realTimeIoBufferSizeSecs > 0 ? io.realTimeIoBufferSizeSecs : 1);
+  if (host_.Mode() == kModeRealTime) {
+    v = std::max(v, realTimeFrames);
+  } else if (host_.Mode() == kModeRecorder && v < realTimeFrames) {
+    v = rate *
+            static_cast<uint64_t>(io.recordIoBufferSizeSecs > 0 ? io.recordIoBufferSizeSecs : 1) +
+        4 * delay;
+  }
+  if (const uint32_t points = host_.DataLinkPoints(); points > 0) v = 10ull * points;
+  if (v % 16384 == 0) v += 1000;
+  if (v % 2 == 1) ++v;
+  if (v > kMaxBufferFrames) {
+    ReportError(kInsufficientMemory);
+    return false;
+  }
+
+  const uint32_t frames = static_cast<uint32_t>(v);
+  for (auto& buffer : io_) {
+    buffer = std::make_unique<TWaveData>(frames, format);
+    if (buffer->Error() || buffer->Memory() == nullptr) {
+      io_[0].reset();
+      io_[1].reset();
+      bufferFrames_ = 0;
+      ReportError(kInsufficientMemory);
+      return false;
+    }
+  }
+  bufferFrames_ = frames;
+  return true;
+}
+
+bool TRunLoop::BuildTriggerBuffers() {
+  const TEngineObjects& engine = host_.Engine();
+  const ProcessingSettings& s = engine.settings;
+  const uint32_t decimation = std::max<uint32_t>(1, s.decimationRatio);
+  const uint64_t raw =
+      2ull * s.fftSize * decimation + uint64_t{TriggerDelayDecimated()} * decimation;
+  if (raw >= kMaxSeriesSamples) {
+    ReportError(kInsufficientMemory);
+    return false;
+  }
+  const bool lowPass = s.lowPassFilter != 0;
+  triggerLeft_ =
+      std::make_unique<TSeriesData>(static_cast<uint32_t>(raw), s.format, decimation, lowPass);
+  if (s.format.channels == 2) {
+    triggerRight_ =
+        std::make_unique<TSeriesData>(static_cast<uint32_t>(raw), s.format, decimation, lowPass);
+  }
+  if (triggerLeft_->Error() || (triggerRight_ && triggerRight_->Error())) {
+    triggerLeft_.reset();
+    triggerRight_.reset();
+    ReportError(kInsufficientMemory);
+    return false;
+  }
+  return true;
+}
+
+bool TRunLoop::FetchBlock() {
+  TEngineObjects& engine = host_.Engine();
+  const bool triggering = host_.Trigger().enable != 0 && triggerLeft_ != nullptr;
+  TSeriesData* left = triggering ? triggerLeft_.get() : engine.seriesLeft.get();
+  TSeriesData* right = triggering ? triggerRight_.get() : engine.seriesRight.get();
+  if (!left) return false;
+  if (engine.settings.format.channels < 2) right = nullptr;
+
+  bool fetched = false;
+  switch (state_) {
+    case kStateRunning:
+      if (host_.Mode() == kModePostProcessing) {
+        TWaveFile* doc = host_.DocumentSlot().get();
+        fetched = doc && FetchFromWave(*doc, doc->Position(), left, right, true);
+      } else {
+        fetched = FetchFromInput(left, right);
+      }
+      break;
+    case kStateRecording:
+      fetched = FetchFromInput(left, right);
+      break;
+    case kStatePlaying: {
+      TWaveFile* doc = host_.DocumentSlot().get();
+      const TSoundOutput* out = host_.Output();
+      if (doc && out) {
+        const uint64_t played = playStartFrame_ + out->Position();
+        const uint64_t end = std::min<uint64_t>(played, doc->Length());
+        // The block that has just been heard ends at the output position.
+        const uint64_t block = left->Count();
+        const uint32_t start = end > block ? static_cast<uint32_t>(end - block) : 0;
+        fetched = FetchFromWave(*doc, start, left, right, false);
+      }
+      break;
+    }
+    default:
+      break;
+  }
+  if (!fetched) return false;
+
+  left->Decimate();
+  if (right) right->Decimate();
+  MeasureOverload(left, right);
+  return true;
+}
+
+bool TRunLoop::MeasureOverload(TSeriesData* left, TSeriesData* right) {
+  if (!host_.Engine().settings.overloadDetection) {
+    overload_ = false;
+    return false;
+  }
+  const bool wasOverloaded = overload_;
+  const int oldLeft = peakLeft_;
+  const int oldRight = peakRight_;
+  peakLeft_ = left->PeakLevel();
+  overload_ = peakLeft_ >= 10;
+  if (right && !overload_) {
+    peakRight_ = right->PeakLevel();
+    overload_ = peakRight_ >= 10;
+  }
+  if (overload_) ++overloadCount_;
+  if (overload_ != wasOverloaded || peakLeft_ != oldLeft || peakRight_ != oldRight) {
+    host_.StatusChanged();
+  }
+  return overload_;
+}
+
+bool TRunLoop::FetchFromWave(TWaveData& wave, uint32_t position, TSeriesData* left,
+                             TSeriesData* right, bool requireDelayMargin) {
+  const uint32_t a = left->Count();
+  const uint32_t delayLeft = ChannelDelay(0);
+  const uint32_t delayRight = right ? ChannelDelay(1) : 0;
+  const uint64_t length = wave.Length();
+  const uint64_t needed = uint64_t{a} + (requireDelayMargin ? uint64_t{delayLeft} + delayRight : 0);
+  if (position > length || length - position < needed) return false;
+
+  const uint32_t bytes = wave.Format().bytesPerSample;
+  auto readChannel = [&](TSeriesData& target, uint32_t channel, uint32_t delay) {
+    // The delayed channel is read that many samples earlier. Before the start of the file
+    // there is nothing to read: that part of the block is silence.
+    uint32_t skip = 0;
+    int64_t start = int64_t{position} - delay;
+    if (start < 0) {
+      skip = static_cast<uint32_t>(std::min<int64_t>(-start, a));
+      target.Clear(0, skip);
+      start = 0;
+    }
+    if (skip < a) {
+      wave.ReadChannel(target.SampleAddress(skip), static_cast<uint32_t>(start), a - skip, channel);
+    }
+    (void)bytes;
+  };
+  readChannel(*left, 0, delayLeft);
+  if (right) readChannel(*right, 1, delayRight);
+  return true;
+}
+
+void TRunLoop::CopyChannelFromRing(int buffer, uint32_t newestIndex, uint32_t channel,
+                                   uint32_t delay, TSeriesData& target) {
+  // The a samples that end `delay` samples before the newest one. Frames are counted
+  // across the ring: frame k of the current buffer follows the last frame of the other.
+  const uint32_t a = target.Count();
+  const uint32_t v = bufferFrames_;
+  const WaveFormat& format = io_[0]->Format();
+  const uint32_t align = format.BlockAlign();
+  const uint32_t bytes = format.bytesPerSample;
+  const uint32_t offset = format.ChannelIndex(channel) * bytes;
+  int64_t end = int64_t{newestIndex} - delay;  // exclusive, in the current buffer's frames
+  int64_t start = end - a;
+  uint32_t written = 0;
+  auto copy = [&](const TWaveData& from, uint32_t first, uint32_t count) {
+    const uint8_t* src = from.Memory() + uint64_t{first} * align + offset;
+    uint8_t* dst = target.SampleAddress(written);
+    if (bytes == 2 && align == 4) {
+      for (uint32_t i = 0; i < count; ++i) std::memcpy(dst + 2 * i, src + 4 * i, 2);
+    } else if (bytes == align) {
+      std::memcpy(dst, src, uint64_t{count} * bytes);
+    } else {
+      for (uint32_t i = 0; i < count; ++i) std::memcpy(dst + i * bytes, src + i * align, bytes);
+    }
+    written += count;
+  };
+  const TWaveData& current = *io_[buffer];
+  const TWaveData& other = *io_[1 - buffer];
+  if (start < 0) {
+    const int64_t olderEnd = std::min<int64_t>(end, 0);
+    copy(other, static_cast<uint32_t>(v + start), static_cast<uint32_t>(olderEnd - start));
+    start = 0;
+  }
+  if (end > start) copy(current, static_cast<uint32_t>(start), static_cast<uint32_t>(end - start));
+}
+
+bool TRunLoop::FetchFromInput(TSeriesData* left, TSeriesData* right) {
+  TSoundInput* in = host_.Input();
+  if (!in || !in->IsOpen() || bufferFrames_ == 0 || !io_[0] || !io_[1]) return false;
+  const uint32_t a = left->Count();
+  const uint32_t delay = std::max(ChannelDelay(0), right ? ChannelDelay(1) : 0u);
+  const uint64_t needed = uint64_t{a} + delay;
+  const uint64_t v = bufferFrames_;
+  if (needed > v) return false;
+
+  // The device records into the ring of the two buffers in turn, and its position counts
+  // exactly the frames written there, so it names the newest frame's place in the ring.
+  const uint64_t position = in->Position();
+  if (position < needed) return false;
+  const bool triggering = host_.Trigger().enable != 0;
+  if (triggering && position < lastTriggerEnd_ + needed) return false;
+  uint64_t filled = position % v;
+  uint64_t turn = position / v;
+  if (filled == 0) {
+    filled = v;
+    --turn;
+  }
+  const int buffer = static_cast<int>(turn % 2);
+  const bool split = filled < needed;
+  if (split && host_.FileIo().allowSplitBuffers == 0) return false;
+
+  CopyChannelFromRing(buffer, static_cast<uint32_t>(filled), 0, ChannelDelay(0), *left);
+  if (right) CopyChannelFromRing(buffer, static_cast<uint32_t>(filled), 1, ChannelDelay(1), *right);
+
+  // The oldest frame read is overwritten once the device comes round to it again; if that
+  // happened while we copied, the block is torn and we try again on the next pass.
+  if (in->Position() >= position - needed + 2 * v) return false;
+  if (triggering) lastTriggerEnd_ = position;
+  return true;
+}
+
+bool TRunLoop::SearchTrigger(uint32_t& start) {
+  const TTriggerSettings& t = host_.Trigger();
+  const uint32_t n = static_cast<uint32_t>(host_.Engine().settings.fftSize);
+  const uint32_t delay = TriggerDelayDecimated();
+  const bool postTrigger = t.delayType == 1;
+  const uint32_t from = postTrigger ? 0 : delay;
+  TSeriesData* source =
+      (t.channel == 1 && triggerRight_) ? triggerRight_.get() : triggerLeft_.get();
+  uint32_t index = from;
+  bool found = false;
+  if (forceTrigger_) {
+    forceTrigger_ = false;
+    found = true;
+  } else {
+    found = source->FindTrigger(from, n, static_cast<uint16_t>(t.triggerType),
+                                static_cast<uint16_t>(t.slope), static_cast<float>(t.thresholdPct),
+                                index);
+  }
+  if (!found) return false;
+  start = index + (postTrigger ? delay : 0) - from;
+  return start + n <= source->DecimatedCount();
+}
+
+}  // namespace orvanix
