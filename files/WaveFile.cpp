@@ -96,6 +96,7 @@ bool TWaveFile::LoadRam(const std::string& path) {
   if (!ok) return false;
   length_ = validLength_ = layout.frames;
   position_ = 0;
+  dataOffset_ = layout.dataOffset;
   calibrationPresent_ = layout.hasCalibration;
   if (layout.hasCalibration) calibration_ = layout.calibration;
   return true;

@@ -63,6 +63,7 @@ bool TWaveFile::SaveRam() {
   modified_ = false;
   untitled_ = false;
   created_ = false;
+  dataOffset_ = kWaveHeaderBytes;
   return true;
 }
 
