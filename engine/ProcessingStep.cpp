@@ -31,9 +31,7 @@ bool NeedsSecondDual(uint16_t mode) {
 }
 
 void CopyBlock(const TSeriesData& series, TSpectralData& spectrum) {
-  float* block = spectrum.BlockData();
-  const uint32_t n = spectrum.FftSize();
-  for (uint32_t i = 0; i < n; ++i) block[i] = series.GetSample(i, false);
+  series.GetSamples(0, spectrum.FftSize(), spectrum.BlockData(), false);
 }
 
 // Coherence and transfer functions need power averages of the channels themselves: the

@@ -108,6 +108,24 @@ float TSeriesData::GetSample(uint32_t index, bool scaled) const {
   return scaled ? value * scaleFactor_ : value;
 }
 
+void TSeriesData::GetSamples(uint32_t from, uint32_t count, float* destination, bool scaled) const {
+  const uint32_t available = from < capacity_ ? std::min(count, capacity_ - from) : 0;
+  const float scale = scaled ? scaleFactor_ : 1.f;
+  const uint8_t* p = available ? &memory_[size_t{from} * bytes_] : nullptr;
+  // One loop per width: decoding through the generic accessor costs more than the transform.
+  if (bytes_ == 2) {
+    for (uint32_t i = 0; i < available; ++i, p += 2) {
+      const int16_t raw = static_cast<int16_t>(static_cast<uint16_t>(p[0] | (p[1] << 8)));
+      destination[i] = static_cast<float>(raw - zero_) * scale;
+    }
+  } else {
+    for (uint32_t i = 0; i < available; ++i, p += bytes_) {
+      destination[i] = static_cast<float>(DecodeSample(p, bytes_, zero_) - zero_) * scale;
+    }
+  }
+  for (uint32_t i = available; i < count; ++i) destination[i] = 0.f;
+}
+
 uint8_t* TSeriesData::SampleAddress(uint32_t index) {
   return index < capacity_ ? &memory_[size_t{index} * bytes_] : nullptr;
 }

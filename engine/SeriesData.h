@@ -57,6 +57,9 @@ class TSeriesData {
   int32_t GetRaw(uint32_t index) const;
   // (raw - zero) as a float, times the scale factor when `scaled`; 0 beyond Count().
   float GetSample(uint32_t index, bool scaled) const;
+  // GetSample for `count` samples from `from` into `destination`; samples beyond Count()
+  // read as 0. The bulk form the processing step copies blocks with.
+  void GetSamples(uint32_t from, uint32_t count, float* destination, bool scaled) const;
   // Address of sample `index` (bytes per sample bytes each, little-endian), for block
   // copies; nullptr at or beyond Count(). Count() - index samples may be written there.
   uint8_t* SampleAddress(uint32_t index);

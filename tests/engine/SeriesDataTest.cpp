@@ -74,6 +74,23 @@ TEST(SeriesDataTest, CalibrationRatioScalesRelativeToFullScale) {
   EXPECT_EQ(s.GetSample(0, false), 32767.f);
 }
 
+TEST(SeriesDataTest, BulkReadMatchesTheSingleSampleAccessor) {
+  for (uint32_t bytes : {1u, 2u, 3u}) {
+    TSeriesData s(64, MakeWaveFormat(1, 48000, bytes), 1, false);
+    const int32_t zero = s.Format().zeroValue, range = s.Format().maxValue - zero;
+    for (uint32_t i = 0; i < 64; ++i)
+      s.PutSample(i, zero + (static_cast<int32_t>(i) - 32) * range / 40);
+    s.SetCalibrationRatio(3.f);
+    float bulk[80];
+    for (bool scaled : {false, true}) {
+      s.GetSamples(10, 70, bulk, scaled);  // runs 16 samples past the end
+      for (uint32_t i = 0; i < 70; ++i) {
+        ASSERT_EQ(bulk[i], s.GetSample(10 + i, scaled)) << bytes << " bytes, sample " << i;
+      }
+    }
+  }
+}
+
 TEST(SeriesDataTest, CapacityAndDecimatedCount) {
   TSeriesData plain(4096, Format16(), 1, true);
   EXPECT_EQ(plain.Count(), 4096u);
