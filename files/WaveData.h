@@ -91,7 +91,8 @@ class TWaveData {
   bool FillSilence(uint32_t from, uint32_t to);
   // RAM: reallocates to `frames` frames keeping the samples; added frames are silence;
   // shrinking clamps length, valid length and position. False (nothing changed) when the
-  // memory cannot be had. Disk: truncates the data or appends silence.
+  // memory cannot be had. Disk: truncates the data, or appends silence to the file (which
+  // then counts as written: the valid length grows with it).
   virtual bool Resize(uint32_t frames);
 
   // Full-scale values (default 1.0) and the per-count factor = full scale / ((max - min) / 2).

@@ -325,7 +325,7 @@ bool TWaveFile::Resize(uint32_t frames) {
       }
       if (StoreFrames(at, n, piece) != n) return false;
       at += n;
-      length_ = at;
+      length_ = validLength_ = at;  // the silence is in the file, as written frames are
     }
   } else {
     const uint64_t bytes = uint64_t{frames} * BlockAlign();
