@@ -82,7 +82,9 @@ void TSeriesData::DesignFilter() {
 
 void TSeriesData::SetCalibrationRatio(float ratio) {
   if (ratio == 0.f) ratio = 1.f;
-  const float fullScale = format_.FullScale();
+  // In double: max - min of a 4-byte format does not fit in 32 bits.
+  const float fullScale =
+      static_cast<float>((static_cast<double>(format_.maxValue) - format_.minValue) * 0.5);
   scaleFactor_ = fullScale > 0.f ? ratio / fullScale : ratio;
 }
 

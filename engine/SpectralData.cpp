@@ -35,7 +35,8 @@ TSpectralData::TSpectralData(const ProcessingSettings& settings, const ScalingSe
     : channel_(channel) {
   WaveFormat format = settings.format;
   format.Normalise();
-  fullScale_ = format.FullScale();
+  // In double: max - min of a 4-byte format does not fit in 32 bits.
+  fullScale_ = static_cast<float>((static_cast<double>(format.maxValue) - format.minValue) * 0.5);
   if (!IsValidFftSize(settings.fftSize) || settings.decimationRatio == 0 ||
       settings.decimationRatio > kMaxDecimationRatio) {
     error_ = true;
