@@ -103,8 +103,8 @@ void VisitProcessing(TSettingsIo& io, TAnalyzerSettings& s) {
   io.Int(k, "SamplingRate", rate, 44100);
   io.Int(k, "NumChannels", channels, 1);
   io.Int(k, "BytesPerSample", bytes, 2);
-  p.format.Set(rate > 0 ? static_cast<uint32_t>(rate) : 0,
-               channels > 0 ? static_cast<uint32_t>(channels) : 0,
+  p.format.Set(channels > 0 ? static_cast<uint32_t>(channels) : 0,
+               rate > 0 ? static_cast<uint32_t>(rate) : 0,
                bytes > 0 ? static_cast<uint32_t>(bytes) : 0);
   io.Int(k, "FFTsize", p.fftSize, 4096);
   io.Int(k, "AverageBlocks", p.averageBlocks, 1);
