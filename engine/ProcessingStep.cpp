@@ -103,6 +103,14 @@ bool BuildEngineObjects(const ProcessingSettings& settings, const ScalingSetting
     objects.dual2 = Make<TSpectralData>(s, scaling, kDualChannel);
     ok = Keep(objects.dual2) && ok;
   }
+  // Complex transfer functions and coherence divide the averaged cross spectrum by the
+  // channels' power averages: held maxima there would no longer belong to the same blocks
+  // (coherence far from 0 ... 1). The result itself holds its peaks instead.
+  if (mode >= kComplexTransferLR) {
+    for (TSpectralData* channel : {objects.left.get(), objects.right.get()}) {
+      if (channel) channel->SetPeakHold(false);
+    }
+  }
   return ok;
 }
 

@@ -33,7 +33,9 @@ uint16_t EffectiveMode(const ProcessingSettings& settings);
 // Builds every object from the settings (previous objects are released first): the window,
 // energy-corrected on a fractional-octave axis (band levels are power sums) and
 // amplitude-corrected otherwise (a tone's peak reads its level); the processing buffers; the
-// spectra the mode needs. Spectra start without calibration: call ApplyCalibration next.
+// spectra the mode needs. In modes 8 ... 12 the channel spectra average without peak hold
+// (they are the denominators; the result holds). Spectra start without calibration: call
+// ApplyCalibration next.
 // An invalid FFT size or decimation ratio is reported and nothing is built. An object that
 // fails is reported with the program title and left out (the step then does nothing);
 // returns false when anything failed.

@@ -73,6 +73,10 @@ class TSpectralData {
   bool SetAveraging(uint32_t blocks, uint32_t type);
   // Zeroes block, averages, ring and count; dB and band values to kNoDb.
   void Reset();
+  // Peak hold from the settings; the engine turns it off for spectra that only serve as the
+  // denominators of a ratio result (the hold then applies to the result).
+  void SetPeakHold(bool on) { peakHold_ = on; }
+  bool PeakHold() const { return peakHold_; }
 
   // ---- two-channel results (x, y: spectra of the same size) -------------------------------
   // block <- y x conj(x) per bin of the transformed blocks; marks this a cross spectrum

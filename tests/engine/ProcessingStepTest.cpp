@@ -200,6 +200,27 @@ TEST(ProcessingStepTest, CoherenceOfIdenticalChannelsIsOne) {
   for (uint32_t k = 5; k < kN / 2 - 1; ++k) ASSERT_NEAR(objects.dual->Value(k), 1.f, 1e-3) << k;
 }
 
+TEST(ProcessingStepTest, PeakHoldKeepsRatioResultsMeaningful) {
+  // Identical channels: every block's coherence is 1 and its transfer function 0 dB. Peak
+  // hold must not freeze the cross spectrum behind them or compare it with the ratio.
+  ProcessingSettings p = Stereo(kTransferAndCoherenceLR, kAverageExponential, 1);
+  p.peakHold = 1;
+  TEngineObjects objects = Build(p);
+  std::mt19937 rng(4);
+  std::normal_distribution<double> noise(0.0, 3000.0);
+  std::vector<double> x(kN);
+  for (int b = 0; b < 4; ++b) {
+    for (double& v : x) v = noise(rng) * (b % 2 ? 0.1 : 1.0);  // loud, quiet, loud, quiet
+    Load(*objects.seriesLeft, x, 0);
+    Load(*objects.seriesRight, x, 0);
+    ProcessBlock(objects);
+  }
+  for (uint32_t k = 5; k < kN / 2 - 1; ++k) {
+    ASSERT_NEAR(objects.dual2->Value(k), 1.f, 1e-3) << k;
+    ASSERT_NEAR(objects.dual->Value(k), 0.f, 0.01f) << k;
+  }
+}
+
 TEST(ProcessingStepTest, AverageAndCrossSpectrumOfTheChannels) {
   TEngineObjects average = Build(Stereo(kAverageChannels, kAverageExponential, 8));
   TEngineObjects cross = Build(Stereo(kCrossSpectrumRL, kAverageExponential, 8));

@@ -284,6 +284,10 @@ TEST(SpectralDataTest, RmsAndCalibratedVoltsReadTheirLevels) {
   EXPECT_FLOAT_EQ(lin.CalibrationFactor(), 3.f);
   lin.SetCalibration(&volts, kDualChannel);
   EXPECT_FLOAT_EQ(lin.CalibrationFactor(), 1.f);
+  // A damaged record with a ratio of 0 or below reads as uncalibrated amplitude.
+  volts.calRatioLeft = 0.f;
+  lin.SetCalibration(&volts, 0);
+  EXPECT_FLOAT_EQ(lin.CalibrationFactor(), 1.f);
   // Off: back to percent of full scale.
   lin.SetCalibration(nullptr, 0);
   RunBlock(lin, {{64, 1.0}});
@@ -537,6 +541,7 @@ TEST(SpectralDataTest, RatioResultsKeepOrReuseValuesWhereTheDenominatorIsZero) {
   EXPECT_NEAR(dual.AveragePower(64), 4.f, 1e-4);
   EXPECT_EQ(h.AveragePower(64), 0.f);
   EXPECT_EQ(g.AveragePower(64), 0.f);
+  EXPECT_EQ(g.Value(64), 0.f);  // coherence stays on its 0 ... 1 scale, not -999.9
 }
 
 TEST(SpectralDataTest, LinearRingTooLargeIsRefusedWithItsMessage) {
