@@ -56,8 +56,12 @@ TWaveFile::TWaveFile(const WaveFormat& format, bool makeBackup, const std::strin
 }
 
 TWaveFile::~TWaveFile() {
-  const bool closed = fd_ < 0 || (workingIsTemporary_ ? ::close(fd_) == 0 : SyncAndClose(fd_));
-  fd_ = -1;
+  bool closed = true;
+  if (fd_ >= 0) {
+    const bool synced = workingIsTemporary_ || SyncWorking();
+    closed = ::close(fd_) == 0 && synced;
+    fd_ = -1;
+  }
   if (!closed) ReportError(kFailureWritingWaveFile);
   if (workingIsTemporary_ && !workingPath_.empty() && closed) {
     if (saveFailed_) {
@@ -169,9 +173,17 @@ bool TWaveFile::OpenWorking(const std::string& shownPath, bool fromSave) {
 
 void TWaveFile::CloseWorking(bool sync) {
   if (fd_ < 0) return;
-  const bool ok = sync ? SyncAndClose(fd_) : ::close(fd_) == 0;
+  const bool synced = !sync || SyncWorking();
+  const bool ok = ::close(fd_) == 0 && synced;
   fd_ = -1;
   if (!ok) ReportError(kFailureWritingWaveFile);
+}
+
+bool TWaveFile::SyncWorking() {
+  if (!unsynced_) return true;
+  if (::fsync(fd_) != 0) return false;
+  unsynced_ = false;
+  return true;
 }
 
 bool TWaveFile::InPlace() const {
@@ -233,6 +245,7 @@ bool TWaveFile::HasTail() const {
 bool TWaveFile::DropTail() {
   const uint64_t end = dataOffset_ + dataBytes_;
   if (::ftruncate(fd_, static_cast<off_t>(end)) != 0) return false;
+  unsynced_ = true;
   fileEnd_ = end;
   return true;
 }
@@ -240,6 +253,7 @@ bool TWaveFile::DropTail() {
 bool TWaveFile::CommitDataSize(uint64_t dataBytes) {
   const uint64_t end = dataOffset_ + dataBytes;
   const uint8_t pad = 0;
+  unsynced_ = true;
   if ((dataBytes & 1u) && !WriteAt(fd_, end, &pad, 1)) return false;
   const uint64_t paddedEnd = end + (dataBytes & 1u);
   fileEnd_ = std::max(fileEnd_, paddedEnd);
@@ -273,7 +287,10 @@ void TWaveFile::AppendCalibration(int fd, uint64_t offset) {
     if (fd == fd_) fileEnd_ = offset;
     return;
   }
-  if (fd == fd_) fileEnd_ = std::max(fileEnd_, offset + kCalibrationChunkBytes);
+  if (fd == fd_) {
+    fileEnd_ = std::max(fileEnd_, offset + kCalibrationChunkBytes);
+    unsynced_ = true;
+  }
 }
 
 uint32_t TWaveFile::StoreFrames(uint32_t frame, uint32_t count, const uint8_t* src) {
@@ -289,6 +306,7 @@ uint32_t TWaveFile::StoreFrames(uint32_t frame, uint32_t count, const uint8_t* s
     return 0;
   }
   size_t written = 0;
+  unsynced_ = true;
   bool ok = WriteAt(fd_, dataOffset_ + offset, src, static_cast<size_t>(count * align), &written);
   const int writeError = errno;
   const uint32_t stored = static_cast<uint32_t>(written / align);
@@ -304,7 +322,7 @@ uint32_t TWaveFile::StoreFrames(uint32_t frame, uint32_t count, const uint8_t* s
   // Flush about once a second of sound, so that a power cut loses at most that much.
   framesSinceSync_ += stored;
   if (framesSinceSync_ >= std::max<uint64_t>(format_.sampleRate, 1)) {
-    ::fdatasync(fd_);
+    if (::fdatasync(fd_) == 0) unsynced_ = false;
     framesSinceSync_ = 0;
   }
   return stored;
@@ -329,6 +347,7 @@ bool TWaveFile::Resize(uint32_t frames) {
     }
   } else {
     const uint64_t bytes = uint64_t{frames} * BlockAlign();
+    unsynced_ = true;
     if (::ftruncate(fd_, static_cast<off_t>(dataOffset_ + bytes)) != 0) {
       ReportError(kFailureWritingWaveFile);
       return false;

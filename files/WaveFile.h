@@ -99,6 +99,8 @@ class TWaveFile : public TWaveData {
   // writing. `fromSave` accepts an empty data chunk and keeps the object's calibration.
   bool OpenWorking(const std::string& shownPath, bool fromSave);
   void CloseWorking(bool sync);
+  // Flushes the working file when something was written to it since the last flush.
+  bool SyncWorking();
   // Bytes after the data chunk and its pad (other chunks, the calibration chunk).
   bool HasTail() const;
   bool DropTail();
@@ -140,6 +142,7 @@ class TWaveFile : public TWaveData {
   uint64_t riffEnd_ = 44;   // end of the RIFF chunk and its pad byte
   uint64_t fileEnd_ = 44;   // size of the working file
   uint64_t framesSinceSync_ = 0;
+  bool unsynced_ = false;  // written since the last flush
 };
 
 // The recording target of Recorder mode without an open file: a RAM buffer of rate x

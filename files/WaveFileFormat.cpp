@@ -180,6 +180,7 @@ bool ParseWave(int fd, const std::string& path, bool allowEmpty, WaveLayout& lay
   RiffChunk chunk;
   bool haveFmt = false;
   bool haveData = false;
+  bool dataBeforeFmt = false;  // then a fmt chunk later only changes the message
   while (!haveData) {
     const RiffStatus status = inner.Next(chunk);
     if (status == RiffStatus::End) break;
@@ -187,6 +188,7 @@ bool ParseWave(int fd, const std::string& path, bool allowEmpty, WaveLayout& lay
     if (status == RiffStatus::TooMany) return Fail(message, Format(kTooManyChunks, name));
     if (status == RiffStatus::ReadError) return Fail(message, Format(kFailureReadingFile, name));
     if (chunk.id == kFmtId) {
+      if (dataBeforeFmt) return Fail(message, Format(kDataBeforeFmt, name));
       if (haveFmt) return Fail(message, Format(kRepeatedFmt, name));
       if (chunk.size < 16) return Fail(message, Format(kFmtTooShort, name));
       uint8_t fmt[kFmtBytesRead] = {};
@@ -197,8 +199,11 @@ bool ParseWave(int fd, const std::string& path, bool allowEmpty, WaveLayout& lay
       if (!ReadFormat(fmt, chunk.size, path, layout.format, message)) return false;
       haveFmt = true;
     } else if (chunk.id == kDataId) {
-      if (!haveFmt) return Fail(message, Format(kDataBeforeFmt, name));
-      haveData = true;
+      if (haveFmt) {
+        haveData = true;
+      } else {
+        dataBeforeFmt = true;
+      }
     }
   }
   if (!haveFmt || !haveData) return Fail(message, kWaveFormatInvalid);

@@ -88,7 +88,7 @@ bool TWaveFile::SaveDisk(bool reopen) {
         AppendCalibration(fd_, riffEnd_);
       }
     }
-    if (::fsync(fd_) != 0) {
+    if (!SyncWorking()) {
       ReportError(kFailureWritingWaveFile);
       return false;
     }
@@ -96,7 +96,8 @@ bool TWaveFile::SaveDisk(bool reopen) {
     saveFailed_ = false;
     return true;
   }
-  if ((validBytes != dataBytes_ && !CommitDataSize(validBytes)) || ::fsync(fd_) != 0) {
+  // The working file is read back by the placement; its own flush comes with a rename.
+  if (validBytes != dataBytes_ && !CommitDataSize(validBytes)) {
     ReportError(kFailureWritingWaveFile);
     saveFailed_ = true;
     return false;
@@ -148,7 +149,8 @@ bool TWaveFile::PlaceWorkingFile(bool releasing) {
   if (calibrationPresent_) AppendCalibration(fd_, fileEnd_);
   struct stat old;
   ::fchmod(fd_, ::stat(targetPath_.c_str(), &old) == 0 ? (old.st_mode & 07777) : DefaultFileMode());
-  if (::fsync(fd_) != 0) {
+  unsynced_ = true;
+  if (!SyncWorking()) {
     ReportError(kFailureWritingWaveFile);
     return false;
   }
