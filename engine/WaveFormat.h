@@ -23,7 +23,10 @@ struct WaveFormat {
 
   uint32_t BlockAlign() const { return uint32_t{channels} * bytesPerSample; }
   // Half the peak-to-peak range: the amplitude of a full-scale sine.
-  float FullScale() const { return static_cast<float>(maxValue - minValue) * 0.5f; }
+  // Computed in 64 bits: max - min of the 4-byte format does not fit in 32.
+  float FullScale() const {
+    return static_cast<float>((int64_t{maxValue} - int64_t{minValue}) / 2.0);
+  }
   // A channel argument of 1 on a mono format means channel 0.
   uint32_t ChannelIndex(uint32_t channel) const { return channels == 1 ? 0 : (channel ? 1 : 0); }
   // Seconds to frames, truncated toward zero.
