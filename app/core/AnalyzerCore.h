@@ -36,7 +36,7 @@ class TWaveFile;           // files/WaveFile.h
 class TSoundInput;         // acquisition/SoundInput.h
 class TSoundOutput;        // acquisition/SoundOutput.h
 class TRunLoop;            // acquisition/RunLoop.h
-class TCoreRunHost;        // app/core/CoreRunHost.h (private glue)
+class TProfile;            // files/Profile.h
 
 // Window slots, in the order of the `ViewStatus` flags (and of reopening at start-up).
 enum WindowKind : int32_t {
@@ -100,6 +100,16 @@ class TAnalyzerObserver {
   virtual void PositionChanged(double positionSecs) { (void)positionSecs; }
   // The Real-Time history was rebuilt in time order: time axes move by `shiftSecs`.
   virtual void TimeAxisShifted(double shiftSecs) { (void)shiftSecs; }
+  // A configuration was loaded from `config`: the frame closes every view and utility,
+  // reopens those whose `ViewStatus` flag is set at their placements from `config`, and
+  // applies `Placement`/"Special".
+  virtual void ConfigurationLoaded(const TProfile& config) { (void)config; }
+  // A configuration is being saved into `config` (not yet written): windows add their
+  // placements, the macro processor its options.
+  virtual void SavingConfiguration(TProfile& config) { (void)config; }
+  // A transient frame title ("Opening Wave file...", "Saving Wave file...") or, when empty,
+  // the end of it: the title is FrameTitle() again.
+  virtual void TransientTitle(const std::string& title) { (void)title; }
 };
 
 // The status bar's content, as data. The GUI draws it; headless prints parts of it.
@@ -223,6 +233,9 @@ class TAnalyzerCore {
   // Destruction of the frame: stop and save every setting to the program settings file.
   void Shutdown();
   const std::string& ProgramSettingsPath() const;
+  // The program settings file's contents, written at Shutdown. The GUI writes window
+  // placements into it before that.
+  TProfile& ProgramProfile();
 
   // ---- mode and run state ----
   int32_t Mode() const;
@@ -343,11 +356,14 @@ class TAnalyzerCore {
   // Recreates the ports for `InputDeviceID` / `OutputDeviceID` (after the device dialog).
   void RecreatePorts();
 
+  // Data logging on or off (commands 159 and 160; Recorder mode switches it off).
+  bool DataLogging() const;
+  void SetDataLogging(bool on);
+
   // The run loop itself (tests and automation inspect it).
   TRunLoop& RunLoop();
 
  private:
-  friend class TCoreRunHost;
   struct Impl;
   std::unique_ptr<Impl> impl_;
 };

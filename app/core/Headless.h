@@ -1,0 +1,40 @@
+// `tessiva --headless`: the analyzer core without windows. Messages go to stderr,
+// questions get their default answers, results go to stdout.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace orvanix {
+
+// The command line of the headless program; see HeadlessUsage() for what each means.
+struct THeadlessOptions {
+  bool headless = false;
+  bool help = false;
+  bool version = false;
+  std::string argument;        // the .wav, .cfg or .mac file
+  std::string settingsPath;    // --settings
+  bool saveSettings = false;   // --save-settings
+  double realTimeSeconds = 0;  // --realtime-seconds
+  double recordSeconds = 0;    // --record-seconds
+  std::string output;          // --output
+  std::string device;          // --device
+  double loopbackToneHz = 0;   // --loopback-tone
+  uint64_t blocks = 0;         // --blocks
+  // Settings overrides; unset ones keep the configured value.
+  std::optional<int> fftSize, windowType, averageBlocks, averageType, overlap, channelMode, rate,
+      channels, bits, ampScale, freqScale, decimation;
+  bool quiet = false;
+  std::string error;  // set when the command line could not be understood
+};
+
+THeadlessOptions ParseCommandLine(const std::vector<std::string>& args);
+std::string HeadlessUsage();
+// Whether the command line asks for the headless program (or for help/version).
+bool WantsHeadless(int argc, char** argv);
+// Runs the headless program; returns the process exit code. Creates the
+// QCoreApplication itself.
+int RunHeadless(int argc, char** argv);
+
+}  // namespace orvanix
