@@ -345,6 +345,24 @@ TEST(ComplexFft, BothDirectionsMatchDirectDft) {
   }
 }
 
+TEST(ComplexFft, AgreesWithPlainAlgorithmAtEverySize) {
+  for (uint32_t n = 1; n <= (1u << 20); n *= 2) {
+    const std::vector<float> input = RandomReals(2 * size_t{n}, n + 5);
+    for (int direction : {1, -1}) {
+      std::vector<float> fast = input;
+      std::vector<float> plain = input;
+      ASSERT_TRUE(ComplexFft(fast.data(), n, direction));
+      PlainComplexFft(plain.data(), n, direction);
+      const double divisor = direction == 1 ? 1.0 : static_cast<double>(n);
+      const double tolerance =
+          2.0 * kEps * (Log2(n) + 1) * std::sqrt(static_cast<double>(n)) * Rms(input) / divisor;
+      const MaxError error = Compare(fast, ToDouble(plain));
+      EXPECT_LE(error.value, tolerance)
+          << "n = " << n << ", direction " << direction << ", position " << error.index;
+    }
+  }
+}
+
 TEST(ComplexFft, ForwardThenInverseIsIdentityAtEverySize) {
   for (uint32_t n = 1; n <= (1u << 20); n *= 2) {
     const std::vector<float> input = RandomReals(2 * size_t{n}, n + 17);
