@@ -330,9 +330,14 @@ void TRunLoop::Stop() {
   TSoundInput* in = host_.Input();
 
   // Whatever the device recorded since the last buffer came back goes into the recording
-  // or the history before the device closes.
-  if (in && (state_ == kStateRecording || (mode == kModeRealTime && doc))) {
-    if (state_ == kStateRecording && host_.Trigger().enable) {
+  // or the history. The device is stopped first, so that nothing arrives after the last
+  // frame is written; its position and our buffers stay as they were.
+  const bool keepInput = in && (state_ == kStateRecording || (mode == kModeRealTime && doc));
+  const bool triggered = state_ == kStateRecording && host_.Trigger().enable;
+  if (keepInput && triggered) BuffersDoneTriggered(false);
+  if (in) in->Close();
+  if (keepInput) {
+    if (triggered) {
       FinishTriggeredRecording();
     } else {
       DrainInput();
@@ -342,7 +347,6 @@ void TRunLoop::Stop() {
   state_ = kStateStopped;
   stopRequested_ = false;
   stopWallTime_ = WallClockSeconds();
-  if (in) in->Close();
   if (TSoundOutput* out = host_.Output()) out->Close();
   host_.StopGeneratorOutput();
 

@@ -94,24 +94,29 @@ void TRunLoop::BuffersDone() {
 }
 
 void TRunLoop::FinishTriggeredRecording() {
+  // The device has stopped. Of the frames it recorded after the last returned buffer, each
+  // buffer's worth is kept when the trigger fires in it.
   TSoundInput* in = host_.Input();
-  if (!in || bufferFrames_ == 0) return;
-  // Buffers that came back are handled as usual; of the one being filled, the frames
-  // recorded so far are kept when the trigger fires in them.
-  BuffersDoneTriggered(false);
+  if (!in || bufferFrames_ == 0 || !io_[0] || !io_[1]) return;
   const uint64_t position = in->Position();
-  if (position <= appendedFrames_ || stopRequested_) return;
-  const uint32_t count =
-      static_cast<uint32_t>(std::min<uint64_t>(position - appendedFrames_, bufferFrames_));
-  const int buffer = static_cast<int>((appendedFrames_ / bufferFrames_) % 2);
   const TTriggerSettings& t = host_.Trigger();
-  bool found = forceTrigger_;
-  forceTrigger_ = false;
-  if (!found) {
-    found = io_[buffer]->FindTrigger(WaveTriggerOf(t), 0, count, static_cast<uint32_t>(t.channel));
+  while (appendedFrames_ < position && !stopRequested_) {
+    const uint64_t index = appendedFrames_ % bufferFrames_;
+    const uint32_t count = static_cast<uint32_t>(
+        std::min<uint64_t>(bufferFrames_ - index, position - appendedFrames_));
+    const int buffer = static_cast<int>((appendedFrames_ / bufferFrames_) % 2);
+    bool found = forceTrigger_;
+    forceTrigger_ = false;
+    if (!found) {
+      found = io_[buffer]->FindTrigger(WaveTriggerOf(t), static_cast<uint32_t>(index),
+                                       static_cast<uint32_t>(index + count),
+                                       static_cast<uint32_t>(t.channel));
+    }
+    if (found) {
+      AppendToRecording(io_[buffer]->Memory() + index * io_[buffer]->BlockAlign(), count);
+    }
+    appendedFrames_ += count;
   }
-  if (found) AppendToRecording(io_[buffer]->Memory(), count);
-  appendedFrames_ += count;
 }
 
 void TRunLoop::BuffersDoneTriggered(bool requeue) {

@@ -1,0 +1,279 @@
+// The run loop on the virtual Loopback device: Real-Time analysis of a known tone, the
+// history ring, recording to RAM and disk (appending, the size limit), playback, a device
+// that fails while recording and input lost to overruns.
+//
+// The Loopback input is fed a ramp that rises by one count per frame (counted from the
+// input's start), so any lost, repeated or reordered frame shows as a broken step.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cmath>
+#include <numbers>
+#include <thread>
+
+#include "acquisition/LoopbackDevice.h"
+#include "acquisition/RunLoop.h"
+#include "acquisition/SoundTexts.h"
+#include "tests/acquisition/RunLoopTestSupport.h"
+
+namespace orvanix {
+namespace {
+
+using test::TScratchFolder;
+using test::TTestHost;
+
+constexpr int kRampPeriod = 60000;
+
+int16_t RampValue(uint64_t frame) {
+  return static_cast<int16_t>(static_cast<int64_t>(frame % kRampPeriod) - kRampPeriod / 2);
+}
+
+void FeedRamp() {
+  TLoopbackDevice::Instance().SetSource(
+      [](uint64_t first, uint32_t frames, uint32_t, double* left, double* right) {
+        for (uint32_t i = 0; i < frames; ++i) {
+          const double v = RampValue(first + i) / 32767.0;
+          left[i] = v;
+          right[i] = v;
+        }
+      });
+}
+
+void FeedTone(double hz, double amplitude) {
+  TLoopbackDevice::Instance().SetSource(
+      [hz, amplitude](uint64_t first, uint32_t frames, uint32_t rate, double* left, double* right) {
+        const double w = 2.0 * std::numbers::pi * hz / rate;
+        for (uint32_t i = 0; i < frames; ++i) {
+          left[i] = right[i] = amplitude * std::sin(w * static_cast<double>(first + i));
+        }
+      });
+}
+
+// The index of the first sample that does not continue the ramp from its predecessor, or
+// -1 when every step is +1 (wrapping at the ramp's period).
+int64_t FirstBreak(const std::vector<int16_t>& samples) {
+  for (size_t i = 1; i < samples.size(); ++i) {
+    const int expected =
+        samples[i - 1] == kRampPeriod / 2 - 1 ? -kRampPeriod / 2 : samples[i - 1] + 1;
+    if (samples[i] != expected) return static_cast<int64_t>(i);
+  }
+  return -1;
+}
+
+std::vector<int16_t> Samples(TWaveData& wave, uint32_t from, uint32_t count) {
+  std::vector<int16_t> out(count);
+  for (uint32_t i = 0; i < count; ++i) {
+    out[i] = static_cast<int16_t>(wave.GetSample(from + i, 0, false));
+  }
+  return out;
+}
+
+class RunLoopDeviceTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    test::App();
+    TLoopbackDevice::Instance().SetSettings(TLoopbackSettings{});
+    const int in = TSoundPort::FindDevice(TSoundDirection::Input, kLoopbackDeviceName);
+    const int out = TSoundPort::FindDevice(TSoundDirection::Output, kLoopbackDeviceName);
+    ASSERT_GE(in, 0);
+    ASSERT_GE(out, 0);
+    host_.input = std::make_unique<TSoundInput>(in);
+    host_.output = std::make_unique<TSoundOutput>(out);
+    host_.tempFolder = folder_.Path();
+    host_.waveFolder = folder_.Path();
+    host_.processing.format = MakeWaveFormat(1, 8000, 2);
+    host_.processing.fftSize = 1024;
+    host_.fileIo.realTimeWaveBufferEnable = 0;
+    FeedRamp();
+  }
+  void TearDown() override {
+    loop_.Stop();
+    TLoopbackDevice::Instance().SetSource({});
+  }
+
+  // Records for about `msec` milliseconds of wall time.
+  void Record(int msec) {
+    ASSERT_TRUE(loop_.Start());
+    ASSERT_EQ(loop_.State(), kStateRecording);
+    test::RunEvents(msec);
+    loop_.Stop();
+  }
+
+  TRecordingSink sink_;
+  TScopedMessageSink scoped_{&sink_};
+  TScratchFolder folder_;
+  TTestHost host_;
+  TRunLoop loop_{host_};
+};
+
+TEST_F(RunLoopDeviceTest, RealTimeFindsTheToneItIsFed) {
+  FeedTone(1000.0, 0.5);
+  host_.mode = kModeRealTime;
+  host_.processing.format = MakeWaveFormat(1, 48000, 2);
+  host_.processing.fftSize = 4096;
+  host_.processing.smoothingWindow = kWindowFlatTop;
+  ASSERT_TRUE(loop_.Start());
+  EXPECT_TRUE(loop_.AwaitingFirstBlock());
+  ASSERT_TRUE(test::RunEvents(10000, [&] { return host_.blockTimes.size() >= 5; }));
+  loop_.Stop();
+  const TSpectralData& left = *host_.engine.left;
+  EXPECT_NEAR(left.PeakFrequency(), 1000.0, left.BinWidth());
+  // Flat top with amplitude correction: half full scale reads 50 % wherever the tone falls.
+  EXPECT_NEAR(left.Value(left.PeakBin()), 50.0, 0.5);
+  EXPECT_FALSE(loop_.AwaitingFirstBlock());
+  EXPECT_EQ(loop_.OverrunCount(), 0u);
+  // Successive blocks are stamped later and later.
+  for (size_t i = 1; i < host_.blockTimes.size(); ++i) {
+    EXPECT_GT(host_.blockTimes[i], host_.blockTimes[i - 1]);
+  }
+}
+
+class RunLoopHistoryTest : public RunLoopDeviceTest,
+                           public ::testing::WithParamInterface<int32_t> {};
+
+TEST_P(RunLoopHistoryTest, HistoryIsRebuiltInTimeOrderAfterItWraps) {
+  host_.mode = kModeRealTime;
+  host_.fileIo.waveFileMode = GetParam();
+  host_.fileIo.realTimeWaveBufferEnable = 1;
+  host_.fileIo.realTimeWaveBufferLengthSecs = 2;  // a ring of one second
+  ASSERT_TRUE(loop_.Start());
+  ASSERT_EQ(loop_.HistoryRingFrames(), 8000u);
+  ASSERT_TRUE(test::RunEvents(10000, [&] { return host_.input->Position() >= 21000; }));
+  ASSERT_TRUE(loop_.HistoryWrapped());
+  loop_.Stop();
+  const uint64_t recorded = host_.input->Position();
+
+  ASSERT_TRUE(host_.document);
+  TWaveFile& history = *host_.document;
+  EXPECT_FALSE(loop_.HistoryWrapped());
+  ASSERT_GE(history.Length(), 8000u);
+  const std::vector<int16_t> samples = Samples(history, 0, history.Length());
+  EXPECT_EQ(FirstBreak(samples), -1);
+  // The last frame is the newest one recorded.
+  EXPECT_EQ(samples.back(), RampValue(recorded - 1));
+}
+
+INSTANTIATE_TEST_SUITE_P(RamAndDisk, RunLoopHistoryTest, ::testing::Values(0, 1));
+
+class RunLoopRecordTest : public RunLoopDeviceTest, public ::testing::WithParamInterface<int32_t> {
+ protected:
+  void SetUp() override {
+    RunLoopDeviceTest::SetUp();
+    host_.mode = kModeRecorder;
+    host_.fileIo.waveFileMode = GetParam();
+  }
+};
+
+TEST_P(RunLoopRecordTest, RecordingKeepsEveryFrameAndAppends) {
+  Record(1300);
+  ASSERT_TRUE(host_.document);
+  TWaveFile& wave = *host_.document;
+  const uint64_t first = host_.input->Position();
+  ASSERT_GT(first, 8000u);
+  ASSERT_EQ(wave.ValidLength(), first);
+  EXPECT_EQ(wave.Length(), first);
+  std::vector<int16_t> samples = Samples(wave, 0, wave.Length());
+  EXPECT_EQ(samples.front(), RampValue(0));
+  EXPECT_EQ(FirstBreak(samples), -1);
+
+  // A second run appends: the ramp restarts with the input, after everything kept so far.
+  Record(700);
+  const uint64_t second = host_.input->Position();
+  ASSERT_EQ(host_.document.get(), &wave);
+  ASSERT_EQ(wave.ValidLength(), first + second);
+  samples = Samples(wave, 0, wave.Length());
+  EXPECT_EQ(FirstBreak(samples), static_cast<int64_t>(first));
+  const std::vector<int16_t> tail(samples.begin() + first, samples.end());
+  EXPECT_EQ(tail.front(), RampValue(0));
+  EXPECT_EQ(FirstBreak(tail), -1);
+  EXPECT_EQ(loop_.OverrunCount(), 0u);
+
+  // What is saved is what was recorded, read back by an independent reader.
+  wave.SetFileName(folder_.File("saved.wav"));
+  ASSERT_TRUE(wave.Save());
+  const std::vector<int16_t> saved = test::ReadWave16(folder_.File("saved.wav"), 0);
+  EXPECT_EQ(saved, samples);
+}
+
+INSTANTIATE_TEST_SUITE_P(RamAndDisk, RunLoopRecordTest, ::testing::Values(0, 1));
+
+TEST_F(RunLoopDeviceTest, SizeLimitContinuesInASecondFileThatJoinsUp) {
+  host_.mode = kModeRecorder;
+  host_.fileIo.waveFileMode = 1;
+  host_.processing.format = MakeWaveFormat(1, 48000, 2);
+  host_.fileIo.maxDiskRecordingSizeBytes = 100000;  // about a second at 96000 bytes/s
+  Record(1700);
+  ASSERT_EQ(host_.savedRecordings.size(), 1u);
+  const std::string firstPath = host_.savedRecordings[0];
+  EXPECT_EQ(firstPath.rfind(folder_.Path() + "/recording_", 0), 0u) << firstPath;
+  EXPECT_TRUE(sink_.Contains(Format(kMsgRecordingContinues, firstPath.c_str())));
+
+  ASSERT_TRUE(host_.document);
+  host_.document->SetFileName(folder_.File("second.wav"));
+  ASSERT_TRUE(host_.document->Save());
+  const std::vector<int16_t> a = test::ReadWave16(firstPath, 0);
+  const std::vector<int16_t> b = test::ReadWave16(folder_.File("second.wav"), 0);
+  ASSERT_GT(a.size() * 2, 100000u);
+  ASSERT_FALSE(b.empty());
+  std::vector<int16_t> joined = a;
+  joined.insert(joined.end(), b.begin(), b.end());
+  EXPECT_EQ(joined.front(), RampValue(0));
+  EXPECT_EQ(FirstBreak(joined), -1);
+  EXPECT_EQ(joined.size(), host_.input->Position());
+}
+
+TEST_F(RunLoopDeviceTest, DeviceFailureStopsTheRecordingAndKeepsWhatItRecorded) {
+  host_.mode = kModeRecorder;
+  host_.fileIo.waveFileMode = 1;
+  ASSERT_TRUE(loop_.Start());
+  test::RunEvents(1200);
+  host_.input->DeviceFailed();  // as the device's thread reports a vanished device
+  ASSERT_TRUE(test::RunEvents(5000, [&] { return !loop_.Running(); }));
+  EXPECT_TRUE(sink_.Contains(Format(kSoundDetailFormat, kSoundDeviceFailure,
+                                    host_.input->Name().c_str(), kSoundDetailStreamStopped)));
+  ASSERT_TRUE(host_.document);
+  const uint64_t recorded = host_.input->Position();
+  EXPECT_GT(recorded, 8000u);
+  EXPECT_EQ(host_.document->ValidLength(), recorded);
+  const std::vector<int16_t> samples = Samples(*host_.document, 0, host_.document->Length());
+  EXPECT_EQ(FirstBreak(samples), -1);
+}
+
+TEST_F(RunLoopDeviceTest, OverrunsAreCountedAndReported) {
+  host_.mode = kModeRecorder;
+  host_.fileIo.waveFileMode = 0;
+  ASSERT_TRUE(loop_.Start());
+  // Two one-second buffers: a main thread that does not answer for three seconds leaves
+  // the device without a buffer for about a second.
+  std::this_thread::sleep_for(std::chrono::milliseconds(3000));
+  test::RunEvents(300);
+  loop_.Stop();
+  EXPECT_GT(loop_.OverrunCount(), 0u);
+  EXPECT_GT(loop_.DroppedFrames(), 0u);
+  bool reported = false;
+  for (const auto& entry : sink_.Entries()) {
+    reported = reported || entry.text.find("lost input") != std::string::npos;
+  }
+  EXPECT_TRUE(reported);
+  // What did arrive is whole: the ramp breaks once, where the frames were dropped.
+  const std::vector<int16_t> samples = Samples(*host_.document, 0, host_.document->Length());
+  EXPECT_NE(FirstBreak(samples), -1);
+}
+
+TEST_F(RunLoopDeviceTest, PlaybackRunsToTheEndOfTheDocumentAndStops) {
+  const std::string path = folder_.File("play.wav");
+  ASSERT_TRUE(test::WriteWave16(path, 8000, 1, 6000, [](uint32_t i, uint32_t) {
+    return static_cast<int16_t>(10000 * std::sin(2 * std::numbers::pi * 500.0 * i / 8000));
+  }));
+  ASSERT_TRUE(host_.OpenDocument(path));
+  host_.mode = kModeRecorder;
+  ASSERT_TRUE(loop_.Start(true));
+  EXPECT_EQ(loop_.State(), kStatePlaying);
+  ASSERT_TRUE(test::RunEvents(6000, [&] { return !loop_.Running(); }));
+  EXPECT_GT(host_.blockTimes.size(), 0u);
+  EXPECT_NEAR(loop_.AnalysisTime(), 0.75, 0.15);
+  EXPECT_NEAR(host_.engine.left->PeakFrequency(), 500.0, host_.engine.left->BinWidth());
+}
+
+}  // namespace
+}  // namespace orvanix
