@@ -287,8 +287,8 @@ void TAnalyzerCore::RemoveObserver(TAnalyzerObserver* observer) {
   list.erase(std::remove_if(list.begin(), list.end(),
                             [observer](const auto& entry) { return entry.first == observer; }),
              list.end());
-  for (auto& window : impl_->windows) {
-    if (window == observer) window = nullptr;
+  for (int kind = 0; kind < kWindowKindCount; ++kind) {
+    if (impl_->windows[kind] == observer) AttachWindow(static_cast<WindowKind>(kind), nullptr);
   }
 }
 
