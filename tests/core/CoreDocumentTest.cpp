@@ -1,0 +1,189 @@
+// The document commands of the core: open, the save prompt, save as, delete, new, the file
+// history, dropped files and configurations; and the time texts.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include "app/core/AnalyzerCore.h"
+#include "app/core/CoreTexts.h"
+#include "app/core/TimeText.h"
+#include "files/WaveFile.h"
+#include "tests/core/CoreTestSupport.h"
+
+namespace orvanix {
+namespace {
+
+bool Exists(const std::string& path) {
+  struct stat st {};
+  return ::stat(path.c_str(), &st) == 0;
+}
+
+class CoreDocumentTest : public test::CoreFixture {};
+
+TEST_F(CoreDocumentTest, OpenCommandIsRefusedInRealTimeAndEntersTheHistory) {
+  const std::string path = ToneFile("one.wav", 10000);
+  EXPECT_FALSE(core_->OpenWaveCommand(path));
+  EXPECT_TRUE(sink_.Contains(kMsgOpenInRealTime));
+  EXPECT_FALSE(core_->HasDocument());
+
+  ASSERT_TRUE(core_->SetMode(kModePostProcessing));
+  ASSERT_TRUE(core_->OpenWaveCommand(path));
+  ASSERT_TRUE(core_->HasDocument());
+  EXPECT_EQ(core_->FileHistory(), std::vector<std::string>{path});
+  // The same file again changes nothing; a second file goes on top.
+  const std::string other = ToneFile("two.wav", 10000);
+  ASSERT_TRUE(core_->OpenWaveCommand(path));
+  ASSERT_TRUE(core_->OpenWaveCommand(other));
+  EXPECT_EQ(core_->FileHistory(), (std::vector<std::string>{other, path}));
+  ASSERT_TRUE(core_->Execute(kCmdHistory2));
+  EXPECT_EQ(core_->Document()->TargetPath(), path);
+
+  sink_.Clear();
+  EXPECT_FALSE(core_->OpenWave(scratch_.File("missing.wav")));
+  EXPECT_TRUE(sink_.Contains(Format(kMsgFailureOpeningFile, scratch_.File("missing.wav").c_str())));
+  EXPECT_FALSE(core_->HasDocument());
+}
+
+TEST_F(CoreDocumentTest, AFileWithoutCalibrationAsksWhichCalibrationToUse) {
+  class TChooseDisable : public TCoreDialogs {
+   public:
+    CalibrationChoice QueryCalibration(const std::string& file) override {
+      asked = file;
+      return CalibrationChoice::Disable;
+    }
+    std::string asked;
+  } dialogs;
+  core_->SetDialogs(&dialogs);
+  TCalibration record = DefaultsButtonCalibration();
+  SetField(record.fileName, "bench.cal");
+  record.calRatioLeft = 2.0f;
+  core_->SetCalibration(record);
+  ASSERT_TRUE(core_->SetMode(kModePostProcessing));
+  ASSERT_TRUE(core_->OpenWaveCommand(ToneFile("cal.wav", 10000)));
+  EXPECT_EQ(dialogs.asked, "bench.cal");
+  EXPECT_EQ(core_->Calibration().enabled, 0);
+  EXPECT_EQ(core_->Document()->FullScaleValue(0), 1.0f);
+  core_->SetDialogs(nullptr);
+}
+
+TEST_F(CoreDocumentTest, CloseAsksBeforeDroppingChangesAndCancelKeepsTheDocument) {
+  ASSERT_TRUE(core_->OpenWave(ToneFile("edit.wav", 10000)));
+  core_->Document()->PutSample(1234, 10, 0);
+  ASSERT_TRUE(core_->Document()->Modified());
+
+  sink_.QueueAnswer(MessageAnswer::Cancel);
+  EXPECT_FALSE(core_->CloseDocument());
+  EXPECT_TRUE(core_->HasDocument());
+  EXPECT_TRUE(sink_.Contains(Format(kMsgSaveBeforeClosing, scratch_.File("edit.wav").c_str())));
+
+  // Yes saves: the change is in the file afterwards.
+  sink_.QueueAnswer(MessageAnswer::Yes);
+  EXPECT_TRUE(core_->CloseDocument());
+  EXPECT_FALSE(core_->HasDocument());
+  EXPECT_EQ(test::ReadWave16(scratch_.File("edit.wav"), 0)[10], 1234);
+
+  // No drops the change.
+  ASSERT_TRUE(core_->OpenWave(scratch_.File("edit.wav")));
+  core_->Document()->PutSample(-5, 10, 0);
+  sink_.QueueAnswer(MessageAnswer::No);
+  EXPECT_TRUE(core_->CloseDocument());
+  EXPECT_EQ(test::ReadWave16(scratch_.File("edit.wav"), 0)[10], 1234);
+  EXPECT_EQ(core_->FrameTitle(), kProgramTitle);
+}
+
+TEST_F(CoreDocumentTest, SaveAsWritesTheDocumentUnderItsNewName) {
+  ASSERT_TRUE(core_->OpenWave(ToneFile("orig.wav", 10000)));
+  const std::string copy = scratch_.File("sub/copy.wav");
+  ASSERT_EQ(::mkdir(scratch_.File("sub").c_str(), 0700), 0);
+  ASSERT_TRUE(core_->SaveDocumentAs(copy));
+  EXPECT_EQ(core_->DocumentName(), copy);
+  EXPECT_EQ(core_->LastFolder(kFolderWave), scratch_.File("sub"));
+  EXPECT_EQ(test::ReadWave16(copy, 1), test::ReadWave16(scratch_.File("orig.wav"), 1));
+}
+
+TEST_F(CoreDocumentTest, DeleteAsksFirstAndRefusesTheOpenDocument) {
+  const std::string path = ToneFile("victim.wav", 1000);
+  EXPECT_FALSE(core_->DeleteWave(path));  // the default answer is No
+  EXPECT_TRUE(sink_.Contains(Format(kMsgConfirmDelete, path.c_str())));
+  EXPECT_TRUE(Exists(path));
+  sink_.QueueAnswer(MessageAnswer::Yes);
+  EXPECT_TRUE(core_->DeleteWave(path));
+  EXPECT_FALSE(Exists(path));
+  sink_.QueueAnswer(MessageAnswer::Yes);
+  EXPECT_FALSE(core_->DeleteWave(path));
+  EXPECT_TRUE(sink_.Contains(Format(kMsgFailureDeleting, path.c_str())));
+
+  const std::string open = ToneFile("open.wav", 10000);
+  ASSERT_TRUE(core_->OpenWave(open));
+  sink_.QueueAnswer(MessageAnswer::Yes);
+  EXPECT_FALSE(core_->DeleteWave(open));
+  EXPECT_TRUE(Exists(open));
+}
+
+TEST_F(CoreDocumentTest, NewInRealTimeChangesToRecorderWithAnUntitledDocument) {
+  ASSERT_TRUE(core_->NewDocument());
+  EXPECT_EQ(core_->Mode(), kModeRecorder);
+  EXPECT_EQ(core_->FrameTitle(), std::string(kProgramTitle) + " [Untitled]");
+  EXPECT_FALSE(core_->HasDocument());  // made when recording starts
+
+  // Recording makes it; the save prompt at close offers it, and without a dialog it gets a
+  // name of its own in the wave folder rather than being lost.
+  UseLoopback();
+  core_->ChangeSettings(
+      [](TAnalyzerSettings& s) { s.processing.format = MakeWaveFormat(1, 8000, 2); },
+      SettingsOrigin::Dialog);
+  ASSERT_TRUE(core_->Start());
+  EXPECT_EQ(core_->FrameTitle(), std::string(kProgramTitle) + " - Recording...");
+  test::RunEvents(500);
+  core_->Stop();
+  ASSERT_TRUE(core_->HasDocument());
+  EXPECT_TRUE(core_->Document()->Untitled());
+  ASSERT_TRUE(core_->CloseDocument());
+  EXPECT_TRUE(sink_.Contains(Format(kMsgSaveBeforeClosing, kTextUntitledInPrompt)));
+  const std::vector<std::string> history = core_->FileHistory();
+  bool saved = false;
+  for (const auto& entry : std::filesystem::directory_iterator(scratch_.Path())) {
+    saved = saved || entry.path().filename().string().rfind("recording_", 0) == 0;
+  }
+  EXPECT_TRUE(saved);
+}
+
+TEST_F(CoreDocumentTest, DroppedConfigurationLoadsAndConfigurationReopensItsFile) {
+  const std::string wave = ToneFile("inconfig.wav", 10000);
+  ASSERT_TRUE(core_->OpenWave(wave));
+  core_->ChangeSettings([](TAnalyzerSettings& s) { s.processing.fftSize = 2048; },
+                        SettingsOrigin::Dialog);
+  const std::string config = scratch_.File("with-file.cfg");
+  ASSERT_TRUE(core_->SaveConfiguration(config));
+  ASSERT_TRUE(core_->CloseDocument());
+  core_->ChangeSettings([](TAnalyzerSettings& s) { s.processing.fftSize = 512; },
+                        SettingsOrigin::Dialog);
+
+  ASSERT_TRUE(core_->OpenDroppedFile(config));
+  EXPECT_EQ(core_->Engine().settings.fftSize, 2048);
+  ASSERT_TRUE(core_->HasDocument());
+  EXPECT_EQ(core_->Document()->TargetPath(), wave);
+  const std::vector<std::string> report = core_->ConfigurationReport();
+  ASSERT_FALSE(report.empty());
+  EXPECT_EQ(report[0], "MODE:\tPost-Processing");
+  EXPECT_EQ(report[1], "WAVE FILE:\t" + wave);
+}
+
+TEST(TimeTextTest, ShowsHoursMinutesSecondsAndMilliseconds) {
+  EXPECT_EQ(TimeText(0.0), "0.000");
+  EXPECT_EQ(TimeText(1.5), "1.500");
+  EXPECT_EQ(TimeText(1.001), "1.001");     // not 1.000 from 1.000999...
+  EXPECT_EQ(TimeText(59.9999), "59.999");  // truncated, not rounded
+  EXPECT_EQ(TimeText(61.25), "1:01.250");
+  EXPECT_EQ(TimeText(3661.007), "1:01:01.007");
+  EXPECT_EQ(TimeText(-2.5), "-2.500");
+  EXPECT_EQ(TimeText(-3661.0), "-1:01:01.000");
+  EXPECT_EQ(TimeText(86400.0 + 5.0), "5.000");  // a day wraps
+  EXPECT_EQ(TimeText(86400.0), "24:00:00.000");
+  EXPECT_EQ(TimeText(3661.9, false), "1:01:01");
+  EXPECT_EQ(TimeText(125.7, false), "2:05");
+  EXPECT_EQ(TimeText(9.99, false), "9");
+  EXPECT_EQ(TimeText(std::nan(""), true), "0.000");
+}
+
+}  // namespace
+}  // namespace orvanix
