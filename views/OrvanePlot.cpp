@@ -252,7 +252,9 @@ void TOrvanePlot::UpdateLegendWidth(const QRect& area) {
     return;
   }
   const QFontMetrics fm(LabelFont(area));
-  const int chars = std::max(options_.overlayLegendSize,
+  // "OverlayLegendSize" characters of text beside the colour swatch; longer legends are
+  // elided to that width.
+  const int chars = std::max(options_.overlayLegendSize + 1,
                              int32_t(std::string(viewtext::kOverlayLegendTitle).size()));
   SetLegendWidth(fm.averageCharWidth() * chars + fm.height() + 16);
 }

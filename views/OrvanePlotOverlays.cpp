@@ -131,10 +131,9 @@ void TOrvanePlot::PaintLegend(QPainter& painter, const QRect& area, const Colors
       const TOverlayData* overlay = overlays_[pane][slot].get();
       if (!overlay) continue;
       const QColor color = OverlayColor(options_.overlayColor[slot]);
-      std::string name = overlay->Legend().empty()
-                             ? views::CFormat(viewtext::kOverlayCaptureLegend, slot + 1)
-                             : overlay->Legend();
-      if (name.size() > size_t(options_.overlayLegendSize)) name.resize(options_.overlayLegendSize);
+      const std::string name = overlay->Legend().empty()
+                                   ? views::CFormat(viewtext::kOverlayCaptureLegend, slot + 1)
+                                   : overlay->Legend();
       painter.setPen(QPen(color, 2.0));
       const int swatch = fm.height() - 4;
       painter.drawLine(legend.left(), y + fm.height() / 2, legend.left() + swatch,

@@ -220,8 +220,11 @@ void TOrvanePlot::PaintFrequencyAxis(QPainter& painter, const PaneGeometry& g, c
     const uint32_t n = g.range.last - g.range.first + 1;
     const double pitch = g.rect.width() / double(n);
     const int widest = fm.horizontalAdvance(QStringLiteral("12.5k")) + 8;
-    const uint32_t skip =
-        std::max<uint32_t>(1, uint32_t(std::ceil(widest / std::max(pitch, 1e-3))));
+    uint32_t skip = std::max<uint32_t>(1, uint32_t(std::ceil(widest / std::max(pitch, 1e-3))));
+    // A skip that divides the bands per octave, or is a whole number of octaves, keeps the
+    // labels on the same bands across the axis.
+    const uint32_t perOctave = std::max<uint32_t>(1, s.OctaveNumber());
+    while (skip > 1 && perOctave % skip != 0 && skip % perOctave != 0) ++skip;
     for (uint32_t i = g.range.first; i <= g.range.last; ++i) {
       if (i % skip != 0) continue;
       const double centre = std::sqrt(double(s.BandLower(i)) * double(s.BandUpper(i)));

@@ -8,7 +8,6 @@
 #include <QPainter>
 #include <QPrintDialog>
 #include <QPrinter>
-#include <QTextOption>
 #include <algorithm>
 #include <cmath>
 
@@ -30,25 +29,42 @@ QFont PrintFont(double points, bool bold = false) {
   font.setStyleHint(QFont::SansSerif);
   font.setPointSizeF(points);
   font.setBold(bold);
+  // Unshaped Latin text keeps ligatures out of the PDF, so "Infinite" is searchable text.
+  font.setStyleStrategy(QFont::PreferNoShaping);
   return font;
 }
 
-// Draws lines from (x, y) downwards, 1.1 line heights apart, tabs expanded to a column
-// wide enough for the settings names. Returns the y below the last line.
+// Draws lines from (x, y) downwards, 1.1 line heights apart. A tab starts a second column,
+// lined up for all lines just right of the widest first column (the printed settings block
+// reads as a small table).
 int DrawLines(QPainter& painter, const QFont& font, int x, int y,
               const std::vector<std::string>& lines, Qt::Alignment align = Qt::AlignLeft,
               int width = 0) {
   painter.setFont(font);
-  const QFontMetrics fm(font, painter.device());
+  // The painter's own metrics: they match what it draws on every device.
+  const QFontMetrics fm = painter.fontMetrics();
   const double step = fm.height() * 1.1;
-  QTextOption option(align | Qt::AlignTop);
-  option.setTabStopDistance(fm.horizontalAdvance(QStringLiteral("Averaging:  ")));
-  option.setWrapMode(QTextOption::NoWrap);
+  int column = 0;
+  for (const std::string& line : lines) {
+    const size_t tab = line.find('\t');
+    if (tab != std::string::npos) {
+      column = std::max(column, fm.horizontalAdvance(QString::fromStdString(line.substr(0, tab))));
+    }
+  }
+  column += fm.horizontalAdvance(QStringLiteral("  "));
+  const int boxWidth = width > 0 ? width : fm.horizontalAdvance(QString(200, 'x'));
   double top = y;
   for (const std::string& line : lines) {
-    const QRectF box(x, top, width > 0 ? width : fm.horizontalAdvance(QString(200, 'x')),
-                     fm.height());
-    painter.drawText(box, QString::fromStdString(line), option);
+    const size_t tab = line.find('\t');
+    if (tab == std::string::npos) {
+      painter.drawText(QRectF(x, top, boxWidth, fm.height()), int(align | Qt::AlignTop),
+                       QString::fromStdString(line));
+    } else {
+      painter.drawText(QRectF(x, top, column, fm.height()), Qt::AlignLeft | Qt::AlignTop,
+                       QString::fromStdString(line.substr(0, tab)));
+      painter.drawText(QRectF(x + column, top, boxWidth, fm.height()), Qt::AlignLeft | Qt::AlignTop,
+                       QString::fromStdString(line.substr(tab + 1)));
+    }
     top += step;
   }
   return int(std::ceil(top));
@@ -93,7 +109,8 @@ bool TPlotBase::Print(QPrinter& printer, const TPrintJob& job) {
   if (!job.annotation1.empty()) centre.push_back(job.annotation1);
   if (!job.annotation2.empty()) centre.push_back(job.annotation2);
   if (!centre.empty()) {
-    const QFontMetrics titleMetrics(PrintFont(12.0, true), painter.device());
+    painter.setFont(PrintFont(12.0, true));
+    const QFontMetrics titleMetrics = painter.fontMetrics();
     const int y = top + 6 + (job.printTitle ? int(titleMetrics.height() * 1.3) : 0);
     headerBottom = std::max(headerBottom, DrawLines(painter, PrintFont(10.0), left, y, centre,
                                                     Qt::AlignHCenter, width));
@@ -105,7 +122,8 @@ bool TPlotBase::Print(QPrinter& printer, const TPrintJob& job) {
 
   int plotBottom = bottom;
   if (!job.comments.empty()) {
-    const QFontMetrics fm(PrintFont(9.0), painter.device());
+    painter.setFont(PrintFont(9.0));
+    const QFontMetrics fm = painter.fontMetrics();
     plotBottom -= int(fm.height() * 1.1 * job.comments.size()) + int(0.1 * dpi);
     DrawLines(painter, PrintFont(9.0), left, plotBottom + int(0.1 * dpi), job.comments);
   }

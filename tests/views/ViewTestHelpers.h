@@ -57,7 +57,7 @@ std::string TempFolder(const std::string& name);
 std::string ReadFile(const std::string& path);
 void WriteFile(const std::string& path, const std::string& text);
 
-// Column (x) of the brightest pixel of a colour in an image row range; -1 when absent.
+// Row (y) of the topmost pixel of about `color` in columns x0 ... x1; -1 when absent.
 int TopmostRowOfColor(const QImage& image, int x0, int x1, QRgb color, int tolerance = 40);
 
 }  // namespace orvanix::test

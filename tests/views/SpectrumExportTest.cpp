@@ -1,0 +1,190 @@
+// Text export of the spectrum view (Copy As Text, Write to Text File), its clipboard
+// formats and the measurement cursor's clipboard text.
+#include <gtest/gtest.h>
+
+#include <QMimeData>
+#include <memory>
+#include <sstream>
+
+#include "ViewTestHelpers.h"
+#include "engine/Messages.h"
+#include "views/OrvanePlot.h"
+#include "views/ViewTexts.h"
+
+namespace orvanix {
+namespace {
+
+std::vector<std::string> SplitCrLf(const std::string& text) {
+  std::vector<std::string> lines;
+  size_t start = 0;
+  while (start < text.size()) {
+    const size_t end = text.find("\r\n", start);
+    if (end == std::string::npos) {
+      lines.push_back(text.substr(start) + "<no CRLF>");
+      break;
+    }
+    lines.push_back(text.substr(start, end - start));
+    start = end + 2;
+  }
+  return lines;
+}
+
+std::vector<double> Columns(const std::string& line) {
+  std::vector<double> values;
+  std::istringstream in(line);
+  std::string field;
+  while (std::getline(in, field, '\t')) values.push_back(std::stod(field));
+  return values;
+}
+
+TSpectrumPlotOptions Range(float startHz, float stopHz) {
+  TSpectrumPlotOptions o;
+  o.startFreqHz = startHz;
+  o.stopFreqHz = stopHz;
+  return o;
+}
+
+TEST(SpectrumExport, LeftChannel) {
+  test::TFakeSource source(test::MakeProcessing(1, 4096, kLeftOnly), test::MakeScaling(0));
+  ASSERT_TRUE(source.Ok());
+  source.Feed({{1000.0, 0.5}}, 2);
+  TOrvanePlot plot(&source);
+  plot.SetOptions(Range(900.0f, 1100.0f));
+  const auto lines = SplitCrLf(plot.ExportText());
+  ASSERT_FALSE(lines.empty());
+  EXPECT_EQ(lines[0], ";Freq(Hz)\tRelative Amplitude (dB): Left");
+  // Bins 84 ... 102 lie inside 900 ... 1100 Hz (10.77 Hz apart).
+  ASSERT_EQ(lines.size(), 1u + 19u);
+  const TSpectralData* s = source.Primary();
+  for (size_t k = 1; k < lines.size(); ++k) {
+    const auto v = Columns(lines[k]);
+    ASSERT_EQ(v.size(), 2u) << lines[k];
+    const uint32_t bin = 84 + uint32_t(k - 1);
+    EXPECT_NEAR(v[0], s->BinFrequency(bin), 5.1e-5);  // four decimals
+    EXPECT_NEAR(v[1], s->Value(bin), 5e-7);
+  }
+  EXPECT_EQ(lines[1].substr(0, lines[1].find('\t')), "904.3945");  // "%5.4f"
+}
+
+TEST(SpectrumExport, BothChannelsThreeColumns) {
+  test::TFakeSource source(test::MakeProcessing(2, 4096, kBothChannels), test::MakeScaling(0));
+  ASSERT_TRUE(source.Ok());
+  source.Feed({{1000.0, 0.5}}, 2, 1e-4, 0.25);
+  TOrvanePlot plot(&source);
+  plot.SetOptions(Range(950.0f, 1050.0f));
+  const auto lines = SplitCrLf(plot.ExportText());
+  ASSERT_GT(lines.size(), 2u);
+  EXPECT_EQ(lines[0], ";Freq(Hz)\tRelative Amplitude (dB): Left\tRelative Amplitude (dB): Right");
+  const uint32_t peak = source.Primary()->FrequencyBin(1000.0f);
+  for (size_t k = 1; k < lines.size(); ++k) {
+    const auto v = Columns(lines[k]);
+    ASSERT_EQ(v.size(), 3u) << lines[k];
+    if (source.Primary()->FrequencyBin(float(v[0])) == peak) {
+      // The right channel carries a quarter of the left's amplitude: 12.04 dB less.
+      EXPECT_NEAR(v[1] - v[2], 12.04, 0.05);
+    }
+  }
+}
+
+TEST(SpectrumExport, TransferFunctionAndCoherence) {
+  test::TFakeSource source(test::MakeProcessing(2, 4096, kTransferAndCoherenceLR),
+                           test::MakeScaling(0));
+  ASSERT_TRUE(source.Ok());
+  source.Feed({}, 8, 0.1, 0.0);  // independent noise in the two channels
+  TOrvanePlot plot(&source);
+  plot.SetOptions(Range(100.0f, 10000.0f));
+  const auto lines = SplitCrLf(plot.ExportText());
+  ASSERT_GT(lines.size(), 100u);
+  EXPECT_EQ(lines[0],
+            ";Freq(Hz)\tRelative Amplitude (dB): Transfer Function\tRelative Amplitude (dB): "
+            "Coherence");
+  for (size_t k = 1; k < lines.size(); ++k) {
+    const auto v = Columns(lines[k]);
+    ASSERT_EQ(v.size(), 3u);
+    EXPECT_GE(v[2], 0.0);
+    EXPECT_LE(v[2], 1.0 + 1e-6);
+  }
+}
+
+TEST(SpectrumExport, SingleResultModesAndOctaveBands) {
+  test::TFakeSource coherence(test::MakeProcessing(2, 4096, kCoherence), test::MakeScaling(0));
+  ASSERT_TRUE(coherence.Ok());
+  TOrvanePlot plot(&coherence);
+  EXPECT_EQ(SplitCrLf(plot.ExportText())[0], ";Freq(Hz)\tRelative Amplitude (dB): Level");
+
+  test::TFakeSource right(test::MakeProcessing(2, 4096, kRightOnly), test::MakeScaling(0, 0));
+  ASSERT_TRUE(right.Ok());
+  TOrvanePlot rightPlot(&right);
+  EXPECT_EQ(SplitCrLf(rightPlot.ExportText())[0], ";Freq(Hz)\tPercent Full Scale: Right");
+
+  // Fractional-octave axis: one line per band, at the nominal centre.
+  test::TFakeSource octave(test::MakeProcessing(1, 8192, 0), test::MakeScaling(2, 1, 3));
+  ASSERT_TRUE(octave.Ok());
+  octave.Feed({{1000.0, 0.5}}, 2);
+  TOrvanePlot octavePlot(&octave);
+  octavePlot.SetOptions(Range(900.0f, 1100.0f));
+  const auto lines = SplitCrLf(octavePlot.ExportText());
+  ASSERT_EQ(lines.size(), 2u);
+  EXPECT_EQ(lines[1].substr(0, lines[1].find('\t')), "1000.0000");
+}
+
+TEST(SpectrumExport, ClipboardFormats) {
+  const std::unique_ptr<QMimeData> mime(TOrvanePlot::TextMimeData(";x\r\n1.0000\t2.000000\r\n"));
+  EXPECT_EQ(mime->text().toStdString(), ";x\r\n1.0000\t2.000000\r\n");
+  const QByteArray link = mime->data(QStringLiteral("Link"));
+  EXPECT_EQ(link, QByteArray("Tessiva\0Data\0Spectrum\0\0", 23));
+}
+
+TEST(SpectrumExport, WriteTextFile) {
+  test::TFakeSource source(test::MakeProcessing(1, 4096, 0), test::MakeScaling(0));
+  ASSERT_TRUE(source.Ok());
+  source.Feed({{1000.0, 0.5}}, 1);
+  TOrvanePlot plot(&source);
+  const std::string dir = test::TempFolder("export");
+  ASSERT_TRUE(plot.WriteTextFile(dir + "/spectrum.txt"));
+  EXPECT_EQ(test::ReadFile(dir + "/spectrum.txt"), plot.ExportText());
+
+  TRecordingSink sink;
+  TScopedMessageSink scope(&sink);
+  const std::string bad = dir + "/no/such/folder/spectrum.txt";
+  EXPECT_FALSE(plot.WriteTextFile(bad));
+  EXPECT_TRUE(sink.Contains(Format(viewtext::kTextWriteFailure, bad.c_str())));
+}
+
+TEST(MeasurementCursor, ClipboardText) {
+  test::TFakeSource source(test::MakeProcessing(1, 4096, 0), test::MakeScaling(1));
+  ASSERT_TRUE(source.Ok());
+  source.Feed({{1000.0, 0.5}}, 2);
+  TOrvanePlot plot(&source);
+  EXPECT_EQ(plot.CursorClipboardText(), "");
+  TSpectrumPlotOptions o;
+  o.grabCursor = 0;
+  plot.SetOptions(o);
+  plot.SetMeasurementCursor(1000.0, -3.25);
+  EXPECT_EQ(plot.CursorClipboardText(), "Freq=\t1000.0000\r\nAmp=\t-3.2500\r\n");
+  // Pulled to the trace: the nearest bin and its value.
+  o.grabCursor = 1;
+  plot.SetOptions(o);
+  const TSpectralData* s = source.Primary();
+  const uint32_t bin = s->FrequencyBin(1000.0f);
+  EXPECT_DOUBLE_EQ(plot.CursorHz(), s->BinFrequency(bin));
+  EXPECT_DOUBLE_EQ(plot.CursorValue(), s->Value(bin));
+  EXPECT_EQ(plot.CursorClipboardText().substr(0, 15), "Freq=\t1001.2939");
+  plot.ClearMeasurementCursor();
+  EXPECT_FALSE(plot.CursorActive());
+}
+
+TEST(PrintJob, FromTheSource) {
+  test::TFakeSource source(test::MakeProcessing(2, 2048, kBothChannels), test::MakeScaling(1));
+  ASSERT_TRUE(source.Ok());
+  source.postProcessing = true;
+  TOrvanePlot plot(&source);
+  const TPrintJob job = plot.PrintJob();
+  EXPECT_EQ(job.viewName, "Spectrum");
+  EXPECT_EQ(job.title, "Left Channel / Right Channel");
+  ASSERT_EQ(job.settingsLines.size(), 5u);
+  EXPECT_EQ(job.settingsLines[1], "FFT size:\t2048");
+}
+
+}  // namespace
+}  // namespace orvanix
