@@ -10,7 +10,7 @@ namespace orvanix {
 namespace {
 
 std::string ErrorText(PaError err) {
-  std::string text = Pa_GetErrorText(err);
+  std::string text = std::string("PortAudio: ") + Pa_GetErrorText(err);
   if (err == paUnanticipatedHostError) {
     const PaHostErrorInfo* info = Pa_GetLastHostErrorInfo();
     if (info && info->errorText && *info->errorText) {

@@ -190,13 +190,18 @@ bool TSoundPort::SetFormat(uint32_t rateHz, uint32_t channels, uint32_t bytesPer
 }
 
 bool TSoundPort::TestFormat(uint32_t rateHz, uint32_t bytesPerSample, uint32_t channels) const {
+  return CheckFormat(rateHz, bytesPerSample, channels, nullptr);
+}
+
+bool TSoundPort::CheckFormat(uint32_t rateHz, uint32_t bytesPerSample, uint32_t channels,
+                             std::string* reason) const {
   if (error_ || kind_ == Kind::None) return false;
   if (channels < 1 || channels > 2 || bytesPerSample < 1 || bytesPerSample > 3) return false;
   if (rateHz < kMinRateHz || rateHz > kMaxRateHz) return false;
   if (kind_ == Kind::Loopback) return true;
   if (channels > highest_.channels || !SupportsBytes(bytesPerSample)) return false;
   return TPortAudioHost::Instance().IsFormatSupported(paIndex_, direction_, rateHz, channels,
-                                                      bytesPerSample);
+                                                      bytesPerSample, reason);
 }
 
 std::string TSoundPort::RateRefusalText(uint32_t rateHz) const {
@@ -226,10 +231,12 @@ bool TSoundPort::Open(TBuffersDoneHandler onBuffersDone) {
   if (error_ || kind_ == Kind::None) return false;
   if (IsOpen()) Close();
   ResetSlots();
-  if (!TestFormat(format_.sampleRate, format_.bytesPerSample, format_.channels)) {
-    const std::string detail = orvanix::Format(
+  std::string reason;
+  if (!CheckFormat(format_.sampleRate, format_.bytesPerSample, format_.channels, &reason)) {
+    std::string detail = orvanix::Format(
         kSoundDetailFormatRefused, static_cast<unsigned>(format_.sampleRate),
         static_cast<unsigned>(format_.channels), static_cast<unsigned>(format_.bitsPerSample));
+    if (!reason.empty()) detail += "\nPortAudio: " + reason;
     Messages().Report(
         orvanix::Format(kSoundDetailFormat, kSoundFormatRefused, name_.c_str(), detail.c_str()),
         kSoundFormatRefusedCaption, MessageIcon::Error);

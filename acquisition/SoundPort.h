@@ -193,8 +193,10 @@ class TSoundPort {
  private:
   enum class Kind { None, PortAudio, Loopback };
 
-  void Probe();
   void ProbePortAudio();
+  // TestFormat, with the audio system's reason for a refusal in `reason` (when it gives one).
+  bool CheckFormat(uint32_t rateHz, uint32_t bytesPerSample, uint32_t channels,
+                   std::string* reason) const;
   void OnWake();
   void ResetSlots();
 

@@ -36,6 +36,8 @@ std::vector<uint8_t> FramesOf(const std::vector<int32_t>& left, const std::vecto
 class TRecorder {
  public:
   TRecorder(int deviceId, const WaveFormat& format, uint32_t framesPerBuffer, int buffers = 2);
+  // Closes the input before its buffers go: the device writes into them until then.
+  ~TRecorder() { input.Close(); }
   bool Open();  // SetFormat, Open, queue every buffer
   bool Start() { return input.Start(); }
   bool OpenAndStart() { return Open() && Start(); }

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <deque>
 
 #include "AcquisitionHelpers.h"
 #include "acquisition/LoopbackDevice.h"
@@ -50,8 +51,16 @@ class LoopbackPlayback : public ::testing::Test {
     EXPECT_TRUE(output_.IsPaused());  // an output opens paused
   }
 
+  // Samples handed to the output stay here until the output has closed (members go in
+  // reverse order).
+  const std::vector<uint8_t>& Keep(std::vector<uint8_t> bytes) {
+    kept_.push_back(std::move(bytes));
+    return kept_.back();
+  }
+
   TRecordingSink sink_;
   TScopedMessageSink scoped_{&sink_};
+  std::deque<std::vector<uint8_t>> kept_;
   std::unique_ptr<TRecorder> recorder_;
   TSoundOutput output_{LoopbackOutputId()};
   std::function<void()> onOutputDone_;
@@ -66,7 +75,7 @@ TEST_F(LoopbackPlayback, DelayedChannelArrivesLateByItsSamples) {
   StartBoth(format);
   std::vector<int32_t> ramp(2000);
   for (size_t i = 0; i < ramp.size(); ++i) ramp[i] = static_cast<int32_t>(i + 1) * 10;
-  const std::vector<uint8_t> frames = test::FramesOf(ramp, ramp, format);
+  const std::vector<uint8_t>& frames = Keep(test::FramesOf(ramp, ramp, format));
   ASSERT_TRUE(output_.Write(frames.data(), static_cast<uint32_t>(frames.size()), 0));
   ASSERT_TRUE(output_.Restart());
   ASSERT_TRUE(WaitUntil([&] { return output_.IsDone(0); }));
@@ -94,7 +103,7 @@ TEST_F(LoopbackPlayback, PauseHoldsThePositionAndRestartLosesNothing) {
     left[i] = static_cast<int32_t>(i % 30000) + 1;
     right[i] = -left[i];
   }
-  const std::vector<uint8_t> frames = test::FramesOf(left, right, format);
+  const std::vector<uint8_t>& frames = Keep(test::FramesOf(left, right, format));
   ASSERT_TRUE(output_.Write(frames.data(), static_cast<uint32_t>(frames.size()), 0));
   test::RunEventsFor(50);
   EXPECT_EQ(output_.Position(), 0u);  // opened paused: nothing plays before Restart
@@ -122,7 +131,7 @@ TEST_F(LoopbackPlayback, LoopedBufferRepeatsUntilTheLoopIsBroken) {
   StartBoth(format);
   std::vector<int32_t> period(100);
   for (size_t i = 0; i < period.size(); ++i) period[i] = static_cast<int32_t>(i) + 1;
-  const std::vector<uint8_t> frames = test::FramesOf(period, period, format);
+  const std::vector<uint8_t>& frames = Keep(test::FramesOf(period, period, format));
   ASSERT_TRUE(output_.Write(frames.data(), static_cast<uint32_t>(frames.size()), 0,
                             TSoundOutput::kWriteLoop));
   ASSERT_TRUE(output_.Restart());
@@ -145,7 +154,7 @@ TEST_F(LoopbackPlayback, TwoHalvesRefilledInTurnPlayAsOneSignal) {
   // One block of memory, played as two halves; each half is refilled with the next stretch of
   // a counter as soon as it comes back, the way the generator feeds the output.
   constexpr uint32_t kHalf = 400, kStretches = 10;
-  std::vector<uint8_t> block(2 * kHalf * 2);
+  std::vector<uint8_t>& block = kept_.emplace_back(2 * kHalf * 2);
   uint32_t written = 0;
   auto fill = [&](int half) {
     uint8_t* at = block.data() + half * kHalf * 2;
@@ -181,7 +190,7 @@ TEST_F(LoopbackPlayback, VolumeScalesEachChannel) {
   output_.SetVolume(0x8000, TSoundOutput::kFullVolume);
   EXPECT_EQ(output_.VolumeLeft(), 0x8000);
   const std::vector<int32_t> left(800, 10000), right(800, -20000);
-  const std::vector<uint8_t> frames = test::FramesOf(left, right, format);
+  const std::vector<uint8_t>& frames = Keep(test::FramesOf(left, right, format));
   ASSERT_TRUE(output_.Write(frames.data(), static_cast<uint32_t>(frames.size()), 0));
   ASSERT_TRUE(output_.Restart());
   ASSERT_TRUE(WaitUntil([&] { return Played(recorder_->Channel(1)).size() >= 800; }));
@@ -202,7 +211,7 @@ TEST_F(LoopbackPlayback, EightAndTwentyFourBitSamplesPassUnchanged) {
       left[i] = bytes == 1 ? 127 + k : k * 69000;           // 8-bit: above its zero value 127
       right[i] = bytes == 1 ? 127 - k : -k * 69000 - 1;
     }
-    const std::vector<uint8_t> frames = test::FramesOf(left, right, format);
+    const std::vector<uint8_t>& frames = Keep(test::FramesOf(left, right, format));
     ASSERT_TRUE(output_.Write(frames.data(), static_cast<uint32_t>(frames.size()), 0));
     ASSERT_TRUE(output_.Restart());
     const int32_t silence = bytes == 1 ? 127 : 0;
@@ -224,7 +233,7 @@ TEST_F(LoopbackPlayback, DifferentRatesKeepTheToneFrequencyAndLevel) {
   for (size_t i = 0; i < tone.size(); ++i) {
     tone[i] = static_cast<int32_t>(std::lround(16000.0 * std::sin(2 * kPi * 1000.0 * i / 44100.0)));
   }
-  const std::vector<uint8_t> frames = test::FramesOf(tone, tone, playFormat);
+  const std::vector<uint8_t>& frames = Keep(test::FramesOf(tone, tone, playFormat));
   ASSERT_TRUE(output_.Write(frames.data(), static_cast<uint32_t>(frames.size()), 0,
                             TSoundOutput::kWriteLoop));
   ASSERT_TRUE(output_.Restart());
