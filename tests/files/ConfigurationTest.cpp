@@ -426,7 +426,7 @@ TEST(Configuration, SavingOverACfgKeepsForeignLinesAndAnUnreadableCfgIsNotApplie
 
 // ---- clamps -----------------------------------------------------------------------------
 
-TEST(ConfigurationClamps, DesignedClampsApply) {
+TEST(ConfigurationClamps, RecordingLimitLeqPeriodAndFormatAreClamped) {
   TAnalyzerSettings s;
   LoadConfiguration(Parsed("[LEQ]\nReferenceTimePeriod=0\n"),
                     Parsed("[FileIO]\nMaxDiskRecordingSizeBytes=500\n"), s);
