@@ -50,6 +50,7 @@ void TPortAudioHost::Initialise() {
     return;
   }
   initialised_ = true;
+  ++session_;
   initError_.clear();
   inputs_.clear();
   outputs_.clear();

@@ -35,13 +35,18 @@ class TPortAudioHost {
   const std::vector<TPortAudioDevice>& Devices(TSoundDirection direction);
 
   // Terminates and reinitialises PortAudio to see devices plugged in since. Refused (false)
-  // while a stream is open, since PortAudio would close it underneath its port.
+  // while a stream is open, since PortAudio would close it underneath its port. Ports made
+  // before a rescan must be made anew: device numbers may have changed.
   bool Rescan();
 
   // Whether the device accepts the format, without opening a stream. `bytes` 1 (unsigned),
   // 2 or 3 (packed); `reason` (optional) receives PortAudio's error text on refusal.
   bool IsFormatSupported(int paIndex, TSoundDirection direction, uint32_t rateHz, uint32_t channels,
                          uint32_t bytes, std::string* reason = nullptr);
+
+  // Changes whenever PortAudio is (re)initialised; device indexes and anything learnt about
+  // the devices belong to one session.
+  uint32_t Session() const { return session_; }
 
   // Kept by the streams so that Rescan knows when it is safe.
   void StreamOpened() { ++openStreams_; }
@@ -63,6 +68,7 @@ class TPortAudioHost {
   bool reported_ = false;
   std::string initError_;
   int openStreams_ = 0;
+  uint32_t session_ = 0;
   std::vector<TPortAudioDevice> inputs_;
   std::vector<TPortAudioDevice> outputs_;
 };

@@ -8,6 +8,8 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <map>
+#include <utility>
 
 #include "acquisition/LoopbackDevice.h"
 #include "acquisition/PortAudioHost.h"
@@ -109,40 +111,81 @@ TSoundPort::TSoundPort(int deviceId, TSoundDirection direction) : direction_(dir
 }
 
 void TSoundPort::ProbePortAudio() {
+  // Each probe opens the device, which is slow through some ALSA plugins; the answers are kept
+  // for the PortAudio session, so recreating a port (the calibration's temporary input) is
+  // instant. Failures are not kept: a busy device may be free next time.
+  struct TProbe {
+    bool has8, has16, has24, discrete;
+    std::vector<uint32_t> rates;
+    WaveFormat lowest, highest;
+  };
+  static std::map<std::pair<int, int>, TProbe> cache;
+  static uint32_t cacheSession = 0;
   TPortAudioHost& host = TPortAudioHost::Instance();
+  if (cacheSession != host.Session()) {
+    cache.clear();
+    cacheSession = host.Session();
+  }
+  const auto key = std::make_pair(static_cast<int>(direction_), paIndex_);
+  if (const auto found = cache.find(key); found != cache.end()) {
+    const TProbe& probe = found->second;
+    has8_ = probe.has8, has16_ = probe.has16, has24_ = probe.has24;
+    discreteRates_ = probe.discrete;
+    rates_ = probe.rates;
+    lowest_ = probe.lowest;
+    highest_ = probe.highest;
+    return;
+  }
+
   const TPortAudioDevice& device = host.Devices(direction_)[static_cast<size_t>(deviceId_)];
   std::string reason;
-  auto accepts = [&](uint32_t rate, uint32_t channels, uint32_t bytes) {
+  uint32_t channels = 1;
+  auto accepts = [&](uint32_t rate, uint32_t bytes) {
     return host.IsFormatSupported(paIndex_, direction_, rate, channels, bytes, &reason);
   };
 
-  // Widths at the device's own rate first (the one it surely runs at), then at the common rates.
+  // Widths at the device's own rate first (the one it surely runs at), then at the common
+  // rates; mono first, then stereo, since some hardware devices take two channels only.
   uint32_t probeRate = static_cast<uint32_t>(device.defaultRateHz + 0.5);
   if (probeRate < kMinRateHz || probeRate > kMaxRateHz) probeRate = 44100;
   const uint32_t candidates[] = {probeRate, 48000, 44100};
-  for (uint32_t rate : candidates) {
-    has8_ = accepts(rate, 1, 1);
-    has16_ = accepts(rate, 1, 2);
-    has24_ = accepts(rate, 1, 3);
-    if (has8_ || has16_ || has24_) {
-      probeRate = rate;
-      break;
+  bool anyWidth = false;
+  for (uint32_t tryChannels = 1;
+       tryChannels <= static_cast<uint32_t>(std::min(device.maxChannels, 2)) && !anyWidth;
+       ++tryChannels) {
+    channels = tryChannels;
+    for (uint32_t rate : candidates) {
+      has8_ = accepts(rate, 1);
+      has16_ = accepts(rate, 2);
+      has24_ = accepts(rate, 3);
+      if (has8_ || has16_ || has24_) {
+        probeRate = rate;
+        anyWidth = true;
+        break;
+      }
     }
   }
-  if (!has8_ && !has16_ && !has24_) {
+  if (!anyWidth) {
     error_ = true;
-    ReportError(orvanix::Format(kSoundDetailFormat, kSoundDeviceFailure, name_.c_str(),
-                                (std::string(kSoundDetailNoFormat) + " " + reason).c_str()));
+    ReportError(
+        orvanix::Format(kSoundDetailFormat, kSoundDeviceFailure, name_.c_str(),
+                        (std::string(kSoundDetailNoFormat) + "\nPortAudio: " + reason).c_str()));
     return;
   }
   const uint32_t narrow = has8_ ? 1 : (has16_ ? 2 : 3);
   const uint32_t wide = has24_ ? 3 : (has16_ ? 2 : 1);
   const uint32_t common = has16_ ? 2 : wide;
-  const uint32_t channels = (device.maxChannels >= 2 && accepts(probeRate, 2, common)) ? 2 : 1;
+  const uint32_t fewestChannels = channels;
+  uint32_t mostChannels = channels;
+  if (channels == 1 && device.maxChannels >= 2) {
+    channels = 2;
+    if (accepts(probeRate, common)) mostChannels = 2;
+    channels = 1;
+  }
 
   rates_.clear();
   for (uint32_t rate : kProbeRates) {
-    if (rate == probeRate || accepts(rate, 1, common)) rates_.push_back(rate);
+    if (rate == probeRate || accepts(rate, common)) rates_.push_back(rate);
   }
   if (std::find(rates_.begin(), rates_.end(), probeRate) == rates_.end()) {
     rates_.push_back(probeRate);
@@ -153,10 +196,11 @@ void TSoundPort::ProbePortAudio() {
   discreteRates_ = true;
   if (rates_.size() >= 2) {
     const uint32_t odd = (rates_.front() + rates_.back()) / 2 + 7;
-    discreteRates_ = !accepts(odd, 1, common);
+    discreteRates_ = !accepts(odd, common);
   }
-  lowest_.Set(1, rates_.front(), narrow);
-  highest_.Set(channels, rates_.back(), wide);
+  lowest_.Set(fewestChannels, rates_.front(), narrow);
+  highest_.Set(mostChannels, rates_.back(), wide);
+  cache[key] = TProbe{has8_, has16_, has24_, discreteRates_, rates_, lowest_, highest_};
 }
 
 TSoundPort::~TSoundPort() {

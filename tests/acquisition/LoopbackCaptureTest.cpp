@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <thread>
 
 #include "AcquisitionHelpers.h"
 #include "acquisition/LoopbackDevice.h"
@@ -349,6 +350,18 @@ TEST_F(LoopbackCapture, FailuresAreReportedWithTheDeviceNameAndClose) {
             "The Sound Board does not support the selected Sampling Rate.  Rate must be between "
             "1000 Hz and 384000 Hz.");
   EXPECT_EQ(output.RateRefusalText(44100), "");
+}
+
+TEST_F(LoopbackCapture, DeviceThatStopsByItselfIsReportedAndTheRunCanSeeIt) {
+  TRecorder recorder(LoopbackInputId(), MakeWaveFormat(2, 44100, 2), 4410, 2);
+  ASSERT_TRUE(recorder.OpenAndStart());
+  // What PortAudio's thread does when a device goes away under a running stream.
+  std::thread([&] { recorder.input.DeviceFailed(); }).join();
+  ASSERT_TRUE(WaitUntil([&] { return !recorder.input.IsOpen(); }));
+  ASSERT_EQ(sink_.Entries().size(), 1u);
+  EXPECT_EQ(sink_.Entries()[0].text.rfind(kSoundDeviceFailure, 0), 0u);
+  EXPECT_NE(sink_.Entries()[0].text.find(kLoopbackDeviceName), std::string::npos);
+  EXPECT_FALSE(recorder.input.IsStarted());
 }
 
 }  // namespace
