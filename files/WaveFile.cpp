@@ -198,6 +198,7 @@ void TWaveFile::SetFileName(const std::string& path) {
 void TWaveFile::SetCalibration(const TCalibration& record) {
   calibration_ = record;
   calibrationPresent_ = true;
+  calibrationChanged_ = true;
 }
 
 void TWaveFile::ClearCalibration() {

@@ -129,6 +129,7 @@ class TWaveFile : public TWaveData {
   float undoEnd_ = 0.f;
   uint16_t undoKind_ = 0;
   bool calibrationPresent_ = false;
+  bool calibrationChanged_ = false;  // set since the file was opened or last saved in place
   TCalibration calibration_{};
   std::string tempDir_;
   std::string targetPath_;

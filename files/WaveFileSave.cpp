@@ -82,12 +82,13 @@ bool TWaveFile::SaveDisk(bool reopen) {
   if (InPlace()) {
     // Every write already went into the target. Only a calibration record attached since the
     // file was opened is still to be written.
-    if (calibrationPresent_ && !CalibrationOnDisk()) {
+    if (calibrationPresent_ && calibrationChanged_ && !CalibrationOnDisk()) {
       if (::ftruncate(fd_, static_cast<off_t>(riffEnd_)) == 0) {
         fileEnd_ = riffEnd_;
         AppendCalibration(fd_, riffEnd_);
       }
     }
+    calibrationChanged_ = false;
     if (!SyncWorking()) {
       ReportError(kFailureWritingWaveFile);
       return false;
@@ -199,6 +200,7 @@ void TWaveFile::ForgetEverything() {
   undoPath_.clear();
   undoAvailable_ = false;
   ClearCalibration();
+  calibrationChanged_ = false;
   ReleaseMemory();
   workingIsTemporary_ = false;
   saveFailed_ = false;

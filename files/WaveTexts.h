@@ -23,6 +23,11 @@ inline constexpr const char* kInsufficientRecordingMemory =
     "Insufficient memory available.  Reduce the \"Max Recording Time\" value under the "
     "<File><File I/O Options> menu or change to the \"Hard Disk\" recording method.";
 
+// Asked before a disk-mode recording goes straight into an open file (Yes/No).
+inline constexpr const char* kModifyWithoutBackupQuestion =
+    "You are about to modify the disk file and have not selected the \"Make Backup\" file "
+    "option.\r\rDo you want to continue?";
+
 // Automatic names of recordings that reached the disk size limit: wave folder, local time.
 inline constexpr const char* kRecordingFileName = "%s/recording_%s.wav";
 inline constexpr const char* kRecordingTimeFormat = "%04d_%02d_%02d_%02d%02d%02d";

@@ -161,6 +161,16 @@ TEST_F(WaveDiskTest, InPlaceSaveWritesANewCalibrationRecordOnce) {
   EXPECT_EQ(once.size(), 44u + 40u + 1032u);
   ASSERT_TRUE(wave.Save());
   EXPECT_EQ(ReadFile(path), once);
+
+  // A record as another writer stored it (size field 0, empty channel names) stays as it is.
+  const std::string foreign =
+      std::string(ORVANIX_TEST_DATA_DIR) + "/wav-malformed/calibration-size-0.wav";
+  fs::copy_file(foreign, Path("foreign.wav"));
+  const Bytes before = ReadFile(Path("foreign.wav"));
+  TWaveFile opened(Path("foreign.wav"), StorageMode::Disk, false, temp_);
+  ASSERT_TRUE(opened.HasCalibration());
+  ASSERT_TRUE(opened.Save());
+  EXPECT_EQ(ReadFile(Path("foreign.wav")), before);
 }
 
 TEST_F(WaveDiskTest, MakeBackupWorksOnACopyUntilSaved) {
