@@ -1,6 +1,7 @@
 // Four-float vectors for the transform kernels: SSE2 where the target has it (every
 // x86-64), plain arrays elsewhere. Both give bit-identical results: every operation is a
-// single IEEE add, subtract, multiply, sign flip or lane move.
+// single IEEE add, subtract, multiply, sign flip or lane move. Defining
+// ORVANIX_FFT_PORTABLE builds the plain version on x86-64 too, to test it there.
 // Internal to engine/Fft.cpp.
 #pragma once
 
