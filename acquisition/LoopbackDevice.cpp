@@ -159,13 +159,13 @@ void TLoopbackDevice::StartSide(TSoundDirection side) {
   StopThread();
   const Clock::time_point now = Clock::now();
   if (side == TSoundDirection::Input && input_) {
-    inFormat_ = input_->Format();
+    inFormat_ = input_->StreamFormat();
     inputStart_ = now;
     inputFrames_ = 0;
     inputRunning_ = true;
     ResetInputPath();
   } else if (side == TSoundDirection::Output && output_) {
-    outFormat_ = output_->Format();
+    outFormat_ = output_->StreamFormat();
     outputStart_ = now;
     outputFrames_ = 0;
     outputRunning_ = true;

@@ -98,6 +98,9 @@ class TSoundPort {
   // Stores the format (normalised as WaveFormat) and returns whether the device accepts it.
   bool SetFormat(uint32_t rateHz, uint32_t channels, uint32_t bytesPerSample);
   const WaveFormat& Format() const { return format_; }
+  // The format the device was opened in (Format() may have changed since; it applies at the
+  // next Open).
+  const WaveFormat& StreamFormat() const { return streamFormat_; }
   // Whether the device accepts the format, without opening it: channels 1 or 2, bytes 1 to 3,
   // rate kMinRateHz ... kMaxRateHz, then the device's own answer.
   bool TestFormat(uint32_t rateHz, uint32_t bytesPerSample, uint32_t channels) const;

@@ -126,6 +126,23 @@ TEST_F(LoopbackCapture, EveryWidthAndChannelCountCarriesExactValues) {
   }
 }
 
+TEST_F(LoopbackCapture, FormatChangedWhileOpenAppliesAtTheNextOpen) {
+  TLoopbackDevice::Instance().SetSource(RampSource);
+  TRecorder recorder(LoopbackInputId(), MakeWaveFormat(2, 8000, 2), 800, 2);
+  recorder.requeue = false;
+  ASSERT_TRUE(recorder.Open());
+  ASSERT_TRUE(recorder.input.SetFormat(44100, 1, 3));  // the buffers are 16-bit stereo
+  ASSERT_TRUE(recorder.Start());
+  ASSERT_TRUE(recorder.WaitFrames(1600));
+  const std::vector<int32_t> left = recorder.Channel(0), right = recorder.Channel(1);
+  for (size_t n = 0; n < 1600; ++n) {
+    ASSERT_EQ(RampFrame(left[n]), static_cast<int64_t>(n)) << n;
+    ASSERT_EQ(right[n], -left[n]) << n;
+  }
+  EXPECT_DOUBLE_EQ(recorder.input.PositionTime(), 1600.0 / 8000.0);
+  EXPECT_EQ(recorder.input.StreamFormat(), MakeWaveFormat(2, 8000, 2));
+}
+
 TEST_F(LoopbackCapture, BuffersComeBackInQueueOrderAndJoinSeamlessly) {
   TLoopbackDevice::Instance().SetSource(RampSource);
   const WaveFormat format = MakeWaveFormat(2, 8000, 2);
