@@ -13,6 +13,7 @@
 
 #include <QColor>
 #include <QElapsedTimer>
+#include <QPen>
 #include <QPolygonF>
 #include <QRectF>
 #include <QTimer>
@@ -195,6 +196,8 @@ class TOrvanePlot : public TPlotBase {
   void PaintMarkers(QPainter& painter, const PaneGeometry& g, const Colors& colors);
   void PaintCursor(QPainter& painter, const PaneGeometry& g, const Colors& colors, int pane);
   void PaintSelection(QPainter& painter, const QRect& area, const Colors& colors);
+
+  static QPen TracePen(const QPainter& painter, const QColor& color);
 
   // Mouse helpers.
   void ShowContextMenu(const QPoint& globalPos);

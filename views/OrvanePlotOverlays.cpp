@@ -108,7 +108,7 @@ void TOrvanePlot::PaintOverlays(QPainter& painter, const PaneGeometry& g, int pa
       const double hz = g.freq.Frequency(x + 0.5);
       polyline_.append(QPointF(x + 0.5, g.amp.Y(overlay->ValueAt(float(hz)))));
     }
-    painter.setPen(QPen(OverlayColor(options_.overlayColor[slot]), 1.25));
+    painter.setPen(TracePen(painter, OverlayColor(options_.overlayColor[slot])));
     painter.drawPolyline(polyline_.constData(), int(polyline_.size()));
   }
 }

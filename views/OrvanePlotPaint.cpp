@@ -54,6 +54,23 @@ std::string BandAxisLabel(float nominal) {
   return BandLabel(nominal);
 }
 
+}  // namespace
+
+// A hairline on screens and images (one device pixel wide: the raster engine's fast
+// antialiased path, which keeps a dense trace at screen rates), a line of fixed width on
+// paper, where a device pixel would be invisibly thin.
+QPen TOrvanePlot::TracePen(const QPainter& painter, const QColor& color) {
+  const QPaintDevice* device = painter.device();
+  const bool paper = device && (device->devType() == QInternal::Printer ||
+                                device->devType() == QInternal::Picture);
+  if (paper) return QPen(color, 1.25, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
+  QPen pen(color, 1.0);
+  pen.setCosmetic(true);
+  return pen;
+}
+
+namespace {
+
 struct Placed {
   double left, right;
 };
@@ -267,7 +284,7 @@ void TOrvanePlot::PaintFrequencyAxis(QPainter& painter, const PaneGeometry& g, c
 
 void TOrvanePlot::PaintTrace(QPainter& painter, const PaneGeometry& g, const Colors& colors) {
   const double ratio = painter.device() ? painter.device()->devicePixelRatioF() : 1.0;
-  painter.setPen(QPen(colors.trace, 1.25, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+  painter.setPen(TracePen(painter, colors.trace));
   painter.setBrush(colors.trace);
   if (options_.plotType == 1) {
     PaintBarTrace(painter, g, ratio);
