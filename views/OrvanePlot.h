@@ -235,9 +235,15 @@ class TOrvanePlot : public TPlotBase {
   QElapsedTimer frameClock_;
   QTimer frameTimer_;
 
-  // Reused drawing buffers: painting allocates nothing once they have grown.
+  // Reused drawing buffers: painting allocates nothing once they have grown (but for the
+  // label texts themselves).
   QPolygonF polyline_;
   std::vector<QRectF> bars_;
+  std::vector<std::pair<double, double>> placedLabels_;  // x extents of the axis labels
+  std::vector<TFrequencyTick> ticks_;  // for ticksStart_ ... ticksStop_ (Hz), ticksLog_
+  double ticksStart_ = -1.0;
+  double ticksStop_ = -1.0;
+  bool ticksLog_ = false;
 };
 
 }  // namespace orvanix

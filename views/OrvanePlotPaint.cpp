@@ -71,13 +71,9 @@ QPen TOrvanePlot::TracePen(const QPainter& painter, const QColor& color) {
 
 namespace {
 
-struct Placed {
-  double left, right;
-};
-
-bool Overlaps(const std::vector<Placed>& placed, double left, double right) {
-  for (const Placed& p : placed) {
-    if (left < p.right && right > p.left) return true;
+bool Overlaps(const std::vector<std::pair<double, double>>& placed, double left, double right) {
+  for (const auto& p : placed) {
+    if (left < p.second && right > p.first) return true;
   }
   return false;
 }
@@ -216,13 +212,14 @@ void TOrvanePlot::PaintFrequencyAxis(QPainter& painter, const PaneGeometry& g, c
                                      bool labels) {
   const QFontMetrics fm(painter.font());
   const double labelTop = g.rect.bottom() + 5;
-  std::vector<Placed> placed;
+  std::vector<std::pair<double, double>>& placed = placedLabels_;
+  placed.clear();
   auto place = [&](double x, const QString& text) {
     const double w = fm.horizontalAdvance(text);
     double left =
         std::clamp(x - w / 2.0, double(g.rect.left()) - w / 2.0, double(g.rect.right()) - w / 2.0);
     if (Overlaps(placed, left - 6, left + w + 6)) return;
-    placed.push_back({left, left + w});
+    placed.emplace_back(left, left + w);
     painter.setPen(colors.text);
     painter.drawText(QRectF(left, labelTop, w + 1, fm.height()), Qt::AlignLeft | Qt::AlignTop,
                      text);
@@ -255,8 +252,15 @@ void TOrvanePlot::PaintFrequencyAxis(QPainter& painter, const PaneGeometry& g, c
     return;
   }
 
-  const std::vector<TFrequencyTick> ticks =
-      FrequencyTicks(g.freq.StartHz(), g.freq.StopHz(), g.freq.Logarithmic());
+  // The ticks change only with the range; both panes and every repaint share them.
+  if (g.freq.StartHz() != ticksStart_ || g.freq.StopHz() != ticksStop_ ||
+      g.freq.Logarithmic() != ticksLog_) {
+    ticks_ = FrequencyTicks(g.freq.StartHz(), g.freq.StopHz(), g.freq.Logarithmic());
+    ticksStart_ = g.freq.StartHz();
+    ticksStop_ = g.freq.StopHz();
+    ticksLog_ = g.freq.Logarithmic();
+  }
+  const std::vector<TFrequencyTick>& ticks = ticks_;
   for (const TFrequencyTick& tick : ticks) {
     const double x = std::round(g.freq.X(tick.hz)) + 0.5;
     if (options_.gridEnabled) {

@@ -37,8 +37,6 @@ inline constexpr const char* kPrintOverlap = "Overlap:\t%d %%";
 inline constexpr const char* kAnnotationDialogTitle = "Annotation";
 inline constexpr const char* kAnnotationLine1 = "Annotation line 1:";
 inline constexpr const char* kAnnotationLine2 = "Annotation line 2:";
-inline constexpr const char* kPrintingTitle = "Printing";
-inline constexpr const char* kPrintingLabel = "Printing %s...";
 inline constexpr int kAnnotationLength = 80;
 
 // Context menu of the spectrum plot.
@@ -83,8 +81,23 @@ inline constexpr const char* kMarkerDb = "%3.2f dB";
 inline constexpr const char* kMarkerLinear = "%3.2f";
 inline constexpr const char* kMarkerHzDb = "%3.2f Hz/%3.2f dB";
 inline constexpr const char* kMarkerHzLinear = "%3.2f Hz/%3.2f";
+// The "Label Type" list of the markers, by label type 0 ... 4.
 inline constexpr const char* kLabelTypeNames[5] = {"None", "Frequency", "Amplitude",
                                                    "Frequency and Amplitude", "Custom"};
+
+// Readout lines of the open measurement utilities on printed copies (the printf formats;
+// a final "%%" prints the percent sign). "Peak: %3.3f %s" and "Power: %3.3f %s" take the
+// unit label.
+inline constexpr const char* kPrintThd = "THD: %3.5f %%";
+inline constexpr const char* kPrintThdN = "THD+N: %3.5f %%";
+inline constexpr const char* kPrintImd = "IMD: %3.4f %%";
+inline constexpr const char* kPrintSnr = "SNR: %3.3f dB";
+inline constexpr const char* kPrintSinad = "SINAD: %3.3f dB";
+inline constexpr const char* kPrintSfdr = "SFDR: %3.3f dB";
+inline constexpr const char* kPrintNf = "NF: %3.3f dB";
+inline constexpr const char* kPrintPeakFrequency = "Peak: %3.3f Hz";
+inline constexpr const char* kPrintPeakAmplitude = "Peak: %3.3f %s";
+inline constexpr const char* kPrintPower = "Power: %3.3f %s";
 
 // Power readout.
 inline constexpr const char* kPowerReadout = "Pwr=%1.2f";
@@ -102,8 +115,5 @@ inline constexpr const char* kOverlayNotAscending =
     "Frequency terms in file: %s are not in ascending order.  File will not be used.";
 inline constexpr const char* kOverlayOpenFailure = "Failure opening overlay file: %s";
 inline constexpr const char* kOverlayWriteFailure = "Failure writing overlay file: %s";
-
-// Measurement cursor readout on the plot.
-inline constexpr const char* kCursorReadout = "%s  %s";
 
 }  // namespace orvanix::viewtext
