@@ -50,15 +50,9 @@ inline constexpr const char* kMsgFileTooShort =
 inline constexpr const char* kMsgNoSoundCards = "No Sound Cards were detected on your system.";
 inline constexpr const char* kMsgFormatNotSupported =
     "Sampling rate or bits per sample not supported.";
-inline constexpr const char* kMsgRamRecordingTooLarge =
-    "Insufficient memory available.  Reduce the \"Max Recording Time\" value under the <File><File "
-    "I/O Options> menu or change to the \"Hard Disk\" recording method.";
 inline constexpr const char* kMsgModifyWithoutBackup =
     "You are about to modify the disk file and have not selected the \"Make Backup\" file "
     "option.\r\rDo you want to continue?";
-// Automatic recording names: folder, then local time "%04d_%02d_%02d_%02d%02d%02d".
-inline constexpr const char* kRecordingNameFormat = "%s/recording_%s.wav";
-inline constexpr const char* kRecordingTimeFormat = "%04d_%02d_%02d_%02d%02d%02d";
 // Frame titles.
 inline constexpr const char* kTitleWithDocument = "%s [%s]";
 inline constexpr const char* kTitleUntitled = "Untitled";
@@ -67,10 +61,8 @@ inline constexpr const char* kTitleRecording = "%s - Recording...";
 // Messages of our own, for failures the sound devices and the disk report while running.
 // Each names what happened and that what was recorded so far is kept.
 inline constexpr const char* kMsgRecordingWriteFailed =
-    "Recording stopped: the wave file could not be written (%s).  Everything recorded before "
-    "this point has been kept.";
-inline constexpr const char* kMsgDeviceFailedWhileRunning =
-    "The sound device stopped delivering data; the analysis has been stopped.";
+    "Recording has stopped because the wave file could not be written (%s).  Everything "
+    "recorded before this point has been kept.";
 // Times the device lost input, then the frames dropped for want of a buffer.
 inline constexpr const char* kMsgOverruns =
     "The sound device lost input %llu time(s) during this run (%llu frames dropped): the program "

@@ -81,13 +81,6 @@ double CpuSeconds() {
          (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) * 1e-6;
 }
 
-// Lets the event loop run for `seconds` (the analysis runs from its timers meanwhile).
-void RunFor(double seconds) {
-  QEventLoop loop;
-  QTimer::singleShot(static_cast<int>(seconds * 1000.0), &loop, &QEventLoop::quit);
-  loop.exec();
-}
-
 // The report line's value: the text after its last tab.
 std::string ReportValue(const std::string& line) {
   const size_t tab = line.find_last_of('\t');
@@ -220,7 +213,8 @@ int RunRealTime(TAnalyzerCore& core, const THeadlessOptions& o) {
   const auto wallStart = std::chrono::steady_clock::now();
   const double cpuStart = CpuSeconds();
   if (!core.Start()) return 1;
-  RunFor(o.realTimeSeconds);
+  // A run that stops by itself (a device failure) ends the wait early.
+  const bool stoppedEarly = core.WaitUntilStopped(static_cast<int>(o.realTimeSeconds * 1000.0));
   const uint64_t blocks = core.BlockCount();
   const TStatusInfo status = core.Status();
   core.Stop();
@@ -233,7 +227,7 @@ int RunRealTime(TAnalyzerCore& core, const THeadlessOptions& o) {
   PrintResults(core);
   std::printf("CPU: %.3f s in %.2f s wall = %.2f %% of one core\n", cpu, wall,
               wall > 0 ? 100.0 * cpu / wall : 0.0);
-  return blocks > 0 ? 0 : 1;
+  return blocks > 0 && !stoppedEarly ? 0 : 1;
 }
 
 int RunRecording(TAnalyzerCore& core, const THeadlessOptions& o) {
@@ -244,7 +238,7 @@ int RunRecording(TAnalyzerCore& core, const THeadlessOptions& o) {
     std::printf("Recording into %s\n", doc->WorkingPath().c_str());
     std::fflush(stdout);
   }
-  RunFor(o.recordSeconds);
+  const bool stoppedEarly = core.WaitUntilStopped(static_cast<int>(o.recordSeconds * 1000.0));
   core.Stop();
   const TWaveFile* doc = core.Document();
   if (!doc) return 1;
@@ -254,7 +248,7 @@ int RunRecording(TAnalyzerCore& core, const THeadlessOptions& o) {
     if (!core.SaveDocumentAs(o.output)) return 1;
     std::printf("Saved %s\n", o.output.c_str());
   }
-  return 0;
+  return stoppedEarly ? 1 : 0;
 }
 
 }  // namespace
