@@ -384,6 +384,30 @@ TEST_F(WaveDiskTest, AFailedSaveLeavesTheUsersFileAsItWas) {
   EXPECT_EQ(CountFiles(dir_), 1u);  // no temporary file left beside it
 }
 
+TEST_F(WaveDiskTest, ACalibrationChunkThatCannotBeWrittenIsLeftOut) {
+  const WaveFormat format = MakeWaveFormat(1, 8000, 2);
+  const Bytes data = Pattern(100, format);
+  struct {
+    rlim_t limit;
+    const char* message;
+  } cases[] = {{44 + 200 + 4, kCalibrationChunkCreateError},
+               {44 + 200 + 8 + 500, kCalibrationWriteError}};
+  for (auto c : cases) {
+    sink_.Clear();
+    TWaveFile wave(100, format, temp_);
+    ASSERT_TRUE(wave.WriteBlock(data.data(), data.size()));
+    wave.SetCalibration(SomeCalibration(1.5f));
+    wave.SetFileName(Path("nocal.wav"));
+    {
+      FileSizeLimit limit(c.limit);
+      EXPECT_TRUE(wave.Save());
+    }
+    EXPECT_TRUE(sink_.Contains(c.message)) << c.message;
+    EXPECT_FALSE(wave.HasCalibration());
+    EXPECT_EQ(ReadFile(Path("nocal.wav")).size(), 44u + 200u);  // saved without the record
+  }
+}
+
 TEST_F(WaveDiskTest, AFailedSaveKeepsTheRecording) {
   std::string working;
   const WaveFormat format = MakeWaveFormat(1, 8000, 2);
