@@ -1,0 +1,220 @@
+// `tessiva --headless` as a child process: the demo recording, a disk recording killed
+// with SIGKILL, and a recording that runs into a file-size limit (a full disk).
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "acquisition/RunLoopTypes.h"
+#include "files/WaveTexts.h"
+#include "tests/acquisition/RunLoopTestSupport.h"
+
+namespace orvanix {
+namespace {
+
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+// The build tree holds this test in tests/ and the program in app/.
+fs::path BuildDir() {
+  std::error_code error;
+  const fs::path self = fs::read_symlink("/proc/self/exe", error);
+  return error ? fs::path() : self.parent_path().parent_path();
+}
+
+std::string ReadAll(const std::string& path) {
+  std::ifstream in(path);
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+struct Child {
+  pid_t pid = -1;
+  std::string out;
+  std::string err;
+};
+
+// Starts the program with its output in files. `fileLimitBytes` > 0 limits the size of
+// any file it writes (and makes it get errors instead of SIGXFSZ when it tries).
+Child Spawn(const std::vector<std::string>& args, const test::TScratchFolder& scratch,
+            long fileLimitBytes = 0) {
+  Child child;
+  child.out = scratch.File("stdout.txt");
+  child.err = scratch.File("stderr.txt");
+  const std::string config = scratch.File("config");
+  const std::string data = scratch.File("data");
+  std::vector<std::string> env = {"XDG_CONFIG_HOME=" + config, "XDG_DATA_HOME=" + data,
+                                  "HOME=" + scratch.Path(), "LC_ALL=C", "PATH=/usr/bin:/bin"};
+  std::vector<char*> argv;
+  for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+  argv.push_back(nullptr);
+  std::vector<char*> envp;
+  for (const auto& e : env) envp.push_back(const_cast<char*>(e.c_str()));
+  envp.push_back(nullptr);
+  const int out = ::open(child.out.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+  const int err = ::open(child.err.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+  child.pid = ::fork();
+  if (child.pid == 0) {
+    // Only async-signal-safe calls from here to exec.
+    ::dup2(out, 1);
+    ::dup2(err, 2);
+    ::signal(SIGXFSZ, SIG_IGN);
+    if (fileLimitBytes > 0) {
+      rlimit limit{static_cast<rlim_t>(fileLimitBytes), static_cast<rlim_t>(fileLimitBytes)};
+      ::setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ::execve(argv[0], argv.data(), envp.data());
+    ::_exit(127);
+  }
+  ::close(out);
+  ::close(err);
+  return child;
+}
+
+// Waits for the child; kills it after `seconds`. Returns the exit status or -1.
+int Wait(const Child& child, double seconds) {
+  const auto until = Clock::now() + std::chrono::duration<double>(seconds);
+  int status = 0;
+  while (Clock::now() < until) {
+    if (::waitpid(child.pid, &status, WNOHANG) == child.pid) {
+      return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  ::kill(child.pid, SIGKILL);
+  ::waitpid(child.pid, &status, 0);
+  return -1;
+}
+
+// sox's own idea of a file's duration, or -1 when it cannot read it.
+double SoxDuration(const std::string& path) {
+  const std::string command = "soxi -D '" + path + "' 2>/dev/null";
+  std::FILE* pipe = ::popen(command.c_str(), "r");
+  if (!pipe) return -1;
+  char line[64] = {};
+  const bool got = std::fgets(line, sizeof line, pipe) != nullptr;
+  const int status = ::pclose(pipe);
+  return got && status == 0 ? std::atof(line) : -1;
+}
+
+bool SoxReadsWhole(const std::string& path) {
+  return std::system(("sox '" + path + "' -n stat 2>/dev/null").c_str()) == 0;
+}
+
+class HeadlessTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    program_ = BuildDir() / "app" / "tessiva";
+    if (!fs::exists(program_)) GTEST_SKIP() << "tessiva is not built at " << program_;
+    fs::create_directories(scratch_.File("rec"));
+  }
+
+  // A program settings file: recordings and temporary files in rec/, disk mode, 48 kHz mono.
+  std::string Settings() {
+    const std::string path = scratch_.File("tessiva.ini");
+    std::ofstream ini(path);
+    ini << "[Paths]\nWav=" << scratch_.File("rec") << "\nTmp=" << scratch_.File("rec")
+        << "\n[FileIO]\nWaveFileMode=1\nMakeBackup=0\n"
+        << "[Settings]\nSamplingRate=48000\nNumChannels=1\nBytesPerSample=2\n";
+    return path;
+  }
+
+  std::vector<fs::path> WaveFiles() {
+    std::vector<fs::path> files;
+    for (const auto& entry : fs::directory_iterator(scratch_.File("rec")))
+      files.push_back(entry.path());
+    return files;
+  }
+
+  fs::path program_;
+  test::TScratchFolder scratch_;
+};
+
+TEST_F(HeadlessTest, AnalysesTheDemoRecording) {
+  const fs::path demo = BuildDir() / "demo" / "orvanix-demo.wav";
+  if (!fs::exists(demo)) GTEST_SKIP() << "the demo recording is not built";
+  const Child child = Spawn(
+      {program_.string(), "--headless", "--average", "infinite", "--window", "2", demo.string()},
+      scratch_);
+  ASSERT_EQ(Wait(child, 60), 0) << ReadAll(child.err);
+  const std::string out = ReadAll(child.out);
+  // 5 s at 44.1 kHz in blocks of 4096.
+  EXPECT_NE(out.find("Blocks processed: 53 "), std::string::npos) << out;
+  // 1 kHz at -6 dBFS on the left, 440 Hz at -10 dBFS the strongest on the right: a flat-top
+  // window reads both within a tenth of a dB.
+  EXPECT_NE(out.find("Left:  peak 1001.29 Hz (bin 93): -6.0"), std::string::npos) << out;
+  EXPECT_NE(out.find("Right: peak 441.43 Hz (bin 41): -10.0"), std::string::npos) << out;
+}
+
+TEST_F(HeadlessTest, DiskRecordingKilledWithSigkillStaysReadable) {
+  const Child child = Spawn({program_.string(), "--headless", "--settings", Settings(), "--device",
+                             "Loopback", "--loopback-tone", "1000", "--record-seconds", "60"},
+                            scratch_);
+  // Wait for the recording to begin; it names its working file.
+  std::string path;
+  const auto deadline = Clock::now() + std::chrono::seconds(20);
+  while (path.empty() && Clock::now() < deadline) {
+    const std::string out = ReadAll(child.out);
+    const size_t at = out.find("Recording into ");
+    const size_t end = out.find('\n', at);
+    if (at != std::string::npos && end != std::string::npos)
+      path = out.substr(at + 15, end - at - 15);
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  ASSERT_FALSE(path.empty()) << ReadAll(child.err);
+  const auto started = Clock::now();
+  std::this_thread::sleep_for(std::chrono::milliseconds(3500));
+  ::kill(child.pid, SIGKILL);
+  const double elapsed = std::chrono::duration<double>(Clock::now() - started).count();
+  int status = 0;
+  ::waitpid(child.pid, &status, 0);
+  ASSERT_TRUE(WIFSIGNALED(status));
+
+  // Everything but at most the last second is there, and sox reads it as it is.
+  const double duration = SoxDuration(path);
+  EXPECT_GE(duration, elapsed - 1.0) << path;
+  EXPECT_LE(duration, elapsed + 0.5) << path;
+  EXPECT_TRUE(SoxReadsWhole(path));
+}
+
+TEST_F(HeadlessTest, FullDiskStopsTheRecordingAndKeepsWhatWasWritten) {
+  // 200 kB at 96 kB/s: the limit is reached after about two seconds of a ten-second run.
+  const long limit = 200000;
+  const Child child = Spawn({program_.string(), "--headless", "--settings", Settings(), "--device",
+                             "Loopback", "--loopback-tone", "1000", "--record-seconds", "10"},
+                            scratch_, limit);
+  const int code = Wait(child, 30);
+  const std::string err = ReadAll(child.err);
+  EXPECT_NE(code, -1) << "the program did not finish";
+  // The wave document names the failure (a full disk, or here a file too large for the
+  // limit), then the run loop says the recording stopped.
+  EXPECT_NE(err.find(kFailureWritingWaveFile, 0, 25), std::string::npos) << err;
+  EXPECT_NE(err.find("Recording has stopped because the wave file could not be written"),
+            std::string::npos)
+      << err;
+
+  // The recording is a valid file holding what fitted.
+  std::vector<fs::path> files = WaveFiles();
+  ASSERT_EQ(files.size(), 1u) << err;
+  const double duration = SoxDuration(files[0].string());
+  EXPECT_TRUE(SoxReadsWhole(files[0].string()));
+  EXPECT_LE(fs::file_size(files[0]), static_cast<uintmax_t>(limit));
+  EXPECT_GT(duration, 1.5);
+  EXPECT_LE(duration, limit / 96000.0);
+}
+
+}  // namespace
+}  // namespace orvanix
