@@ -13,8 +13,9 @@ namespace {
 constexpr double kPi = 3.14159265358979323846;
 
 // Exponents c of the correction factor 10^c. The energy ones are log10(1 / RMS) of each
-// window; the amplitude ones are a little above log10(1 / mean). Parzen's are computed from
-// its table, and a zero here means no factor.
+// window; the amplitude ones are a little above log10(1 / mean). Parzen's and Gaussian's are
+// computed from the table by that rule, and a zero here means no factor. (Left at 1, the
+// Gaussian window would read a full-scale tone about 12 dB low.)
 constexpr double kEnergyExponents[kWindowTypeCount] = {0.24,  0.2585, -0.2675, 0.2005, 0.213,
                                                        0.248, 0.0,    0.239,   0.0,    0.0};
 constexpr double kAmplitudeExponents[kWindowTypeCount] = {0.319,  0.3875, 0.0,   0.285, 0.315,
@@ -150,7 +151,7 @@ void Fill(float* w, uint32_t n, uint16_t type) {
 
 double CorrectionFactor(const std::vector<float>& table, uint16_t type, uint16_t correction) {
   if (correction != kCorrectionEnergy && correction != kCorrectionAmplitude) return 1.0;
-  if (type == kWindowParzen) {
+  if (type == kWindowParzen || type == kWindowGaussian) {
     double sum = 0.0, sumSquares = 0.0;
     for (float v : table) {
       sum += v;

@@ -44,8 +44,8 @@ constexpr float kMaxCurveDb = 120.f;
 // (energy factor / amplitude factor)^2 = (mean / rms)^2 of the window table: how much a
 // sum of amplitude-corrected bin powers overstates the power of the signal. Any table
 // size gives the same figure to well within a float's precision at this length.
-float ParzenPowerFactor() {
-  TSmoothing window(8192, kWindowParzen, kCorrectionNone);
+float ComputedPowerFactor(uint16_t windowType) {
+  TSmoothing window(8192, windowType, kCorrectionNone);
   const std::vector<float>& table = window.Table();
   if (window.Error() || table.empty()) return 1.f;
   double sum = 0.0;
@@ -134,11 +134,15 @@ float WindowPowerFactor(uint16_t windowType) {
       exponent = -0.16;
       break;
     case kWindowParzen: {
-      static const float parzen = ParzenPowerFactor();
+      static const float parzen = ComputedPowerFactor(kWindowParzen);
       return parzen;
     }
+    case kWindowGaussian: {
+      static const float gaussian = ComputedPowerFactor(kWindowGaussian);
+      return gaussian;
+    }
     default:
-      return 1.f;  // Uniform, Gaussian and unknown types
+      return 1.f;  // Uniform and unknown types
   }
   return static_cast<float>(std::pow(10.0, exponent));
 }

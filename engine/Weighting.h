@@ -24,8 +24,8 @@ void CurveOntoBins(const std::vector<CurvePoint>& points, const FrequencyGrid& g
                    float* factors);
 
 // Power factor of a smoothing window, used to turn a sum of bin powers into a band power:
-// 10^c with c fixed per window type; Parzen by (energy factor / amplitude factor)^2 of its
-// table. 1.0 for Uniform and unknown types.
+// 10^c with c fixed per window type; Parzen and Gaussian by (energy factor / amplitude
+// factor)^2 of their tables. 1.0 for Uniform and unknown types.
 float WindowPowerFactor(uint16_t windowType);
 
 }  // namespace orvanix

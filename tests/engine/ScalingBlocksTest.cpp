@@ -233,7 +233,8 @@ TEST(Weighting, WindowPowerFactor) {
   EXPECT_NEAR(WindowPowerFactor(kWindowFlatTop), std::pow(10.0, -0.535), 1e-6);
   EXPECT_NEAR(WindowPowerFactor(kWindowTriangular), std::pow(10.0, -0.16), 1e-6);
   EXPECT_EQ(WindowPowerFactor(kWindowUniform), 1.f);
-  EXPECT_EQ(WindowPowerFactor(kWindowGaussian), 1.f);
+  // Gaussian with its edges at 5 sigma: (mean / rms)^2 of the continuous window is sqrt(pi)/5.
+  EXPECT_NEAR(WindowPowerFactor(kWindowGaussian), std::sqrt(3.14159265358979) / 5.0, 2e-3);
   EXPECT_EQ(WindowPowerFactor(99), 1.f);
   // Parzen: (mean / rms)^2 of the window, 0.375^2 / (151/560) for the continuous window.
   EXPECT_NEAR(WindowPowerFactor(kWindowParzen), 0.140625 / (151.0 / 560.0), 2e-3);

@@ -106,7 +106,7 @@ TEST(TSmoothing, CorrectionScalesTheTableByItsFactor) {
     for (uint16_t mode : {kCorrectionEnergy, kCorrectionAmplitude}) {
       const TSmoothing corrected(n, type, mode);
       double factor = std::pow(10.0, mode == kCorrectionEnergy ? energy[type] : amplitude[type]);
-      if (type == kWindowParzen)
+      if (type == kWindowParzen || type == kWindowGaussian)
         factor = mode == kCorrectionEnergy ? 1.0 / stats.rms : 1.0 / stats.mean;
       EXPECT_NEAR(corrected.Factor(), factor, 1e-9 * factor) << TSmoothing::TypeName(type);
       for (uint32_t i : {1u, 100u, n / 2, n - 7}) {
@@ -163,6 +163,21 @@ TEST(TSmoothing, HanningEndsAreZeroAndItsCorrectedPeakJustUnderTheFactor) {
   const double limit = std::pow(10.0, 0.315);
   EXPECT_LT(peak, limit);
   EXPECT_GT(peak, limit * (1.0 - 1e-5));
+}
+
+// Without a factor the Gaussian window would read a full-scale tone about 12 dB low: its
+// corrections follow the 1/RMS and 1/mean rule like Parzen's.
+TEST(TSmoothing, GaussianCorrectionsRestoreMeanAndRms) {
+  const uint32_t n = 4096;
+  const TSmoothing amplitude(n, kWindowGaussian, kCorrectionAmplitude);
+  const TSmoothing energy(n, kWindowGaussian, kCorrectionEnergy);
+  double sum = 0.0, sumSquares = 0.0;
+  for (uint32_t i = 0; i < n; ++i) {
+    sum += amplitude.Table()[i];
+    sumSquares += static_cast<double>(energy.Table()[i]) * energy.Table()[i];
+  }
+  EXPECT_NEAR(sum / n, 1.0, 1e-5);
+  EXPECT_NEAR(std::sqrt(sumSquares / n), 1.0, 1e-5);
 }
 
 TEST(TSmoothing, WindowsAreSymmetricWhereTheirDefinitionIs) {
