@@ -21,6 +21,14 @@ namespace orvanix {
 
 namespace {
 
+// Built piecewise: GCC 12 warns falsely (-Wrestrict) on a chain of string additions.
+std::string KeyLine(std::string_view key, std::string_view text) {
+  std::string line(key);
+  line += '=';
+  line += text;
+  return line;
+}
+
 bool IsBlank(char c) {
   return c == ' ' || c == '\t' || c == '\v' || c == '\f';
 }
@@ -319,7 +327,7 @@ bool TProfile::WriteString(std::string_view section, std::string_view key, std::
     size_t insertAt = s.lines.size();
     while (insertAt > 0 && IsBlankLine(s.lines[insertAt - 1])) --insertAt;
     s.lines.insert(s.lines.begin() + static_cast<ptrdiff_t>(insertAt),
-                   std::string(key) + "=" + text);
+                   KeyLine(key, text));
     s.keys.emplace(Lower(key), insertAt);
     return true;
   }
@@ -333,7 +341,7 @@ bool TProfile::WriteString(std::string_view section, std::string_view key, std::
   header.append(section).push_back(']');
   AddSection(std::move(header), section);
   Section& added = sections_.back();
-  added.lines.push_back(std::string(key) + "=" + text);
+  added.lines.push_back(KeyLine(key, text));
   added.keys.emplace(Lower(key), 0);
   return true;
 }
