@@ -1,7 +1,21 @@
-// tessiva: the Orvanix program. Without a display, or when asked with --headless, the
-// analyzer core runs without windows (app/core/Headless.cpp).
+// tessiva: the Orvanix program. It opens its window when there is a display; without one,
+// or when asked with --headless, the analyzer core runs without windows
+// (app/core/Headless.cpp).
+#include <vector>
+
 #include "app/core/Headless.h"
+#ifdef ORVANIX_WITH_GUI
+#include "app/gui/WindowedApp.h"
+#endif
 
 int main(int argc, char** argv) {
+#ifdef ORVANIX_WITH_GUI
+  if (!orvanix::WantsHeadless(argc, argv) && orvanix::HaveDisplay()) {
+    return orvanix::RunWindowed(argc, argv);
+  }
+  std::vector<char*> args = orvanix::HeadlessArguments(argc, argv);
+  return orvanix::RunHeadless(static_cast<int>(args.size()) - 1, args.data());
+#else
   return orvanix::RunHeadless(argc, argv);
+#endif
 }

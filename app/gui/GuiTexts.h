@@ -1,0 +1,40 @@
+// The main window's own texts: toolbar buttons, status-bar additions, the about box and the
+// command-line help of the windowed program. The menu labels are in app/core/Commands.h, the
+// document and configuration dialog texts with the core and the configuration code.
+#pragma once
+
+namespace orvanix::guitext {
+
+// Toolbar buttons (tooltips carry the accelerator).
+inline constexpr const char* kRun = "Run (Alt+R)";
+inline constexpr const char* kRecord = "Record (Alt+R)";
+inline constexpr const char* kStop = "Stop (Alt+S)";
+inline constexpr const char* kPlay = "Play (Alt+P)";
+inline constexpr const char* kRewind = "Rewind (Alt+D)";
+inline constexpr const char* kSingleStep = "Single Step (Enter)";
+inline constexpr const char* kOpenButton = "Open Wave File (Ctrl+O)";
+// The document position in Post-Processing and Recorder modes: position and length as
+// time texts.
+inline constexpr const char* kPosition = "%s / %s";
+
+// Status bar: samples the sound device dropped since the run started (shown when nonzero).
+inline constexpr const char* kOverruns = "Overruns: %llu";
+
+// The about box.
+inline constexpr const char* kAboutTitle = "About Orvanix";
+inline constexpr const char* kAboutText =
+    "<h3>Orvanix - FFT Spectral Analysis System</h3>"
+    "<p>Version %s</p>"
+    "<p>Spectrum analysis of audio, acoustic and vibration signals from a sound card or a "
+    "wave file: time series, magnitude and phase spectra, spectrograms and measurements in "
+    "engineering units.</p>"
+    "<p>Built with Qt %s and PortAudio.</p>";
+inline constexpr const char* kVersion = "0.1.0";
+// The start-up banner closes itself after this long (or at a click).
+inline constexpr int kBannerMsec = 2500;
+
+// Windowed program: the messages of a hidden start.
+inline constexpr const char* kHiddenStart =
+    "tessiva: HideApplicationWindow is set in %s: running without a visible window.";
+
+}  // namespace orvanix::guitext

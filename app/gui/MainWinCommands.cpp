@@ -1,0 +1,285 @@
+// The frame's command dispatch: which commands this program has, and running them.
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <algorithm>
+
+#include "app/gui/AboutBox.h"
+#include "app/gui/CommandMenus.h"
+#include "app/gui/MainWin.h"
+#include "app/gui/PostProcessPacer.h"
+#include "app/gui/SpectrumWindow.h"
+#include "app/gui/ViewWindows.h"
+#include "ui/Launcher.h"
+
+#ifdef ORVANIX_HAVE_DIALOGS
+#include "app/dialogs/Dialogs.h"
+#endif
+
+namespace orvanix {
+
+namespace {
+
+#ifdef ORVANIX_HAVE_DIALOGS
+using TDialogEntry = bool (*)(QWidget*, TAnalyzerCore&);
+struct TDialogCommand {
+  int32_t command;
+  TDialogEntry run;
+};
+constexpr TDialogCommand kDialogCommands[] = {
+    {kCmdSettings, RunSettingsDialog},
+    {kCmdScaling, RunScalingDialog},
+    {kCmdTrigger, RunTriggerDialog},
+    {kCmdMarkers, RunMarkersDialog},
+    {kCmdDevice, RunDeviceDialog},
+    {kCmdSpectrumOptions, RunSpectrumOptionsDialog},
+    {kCmdFileIoOptions, RunFileIoOptionsDialog},
+    {kCmdSetPaths, RunSetPathsDialog},
+};
+TDialogEntry DialogOf(int32_t command) {
+  for (const TDialogCommand& entry : kDialogCommands) {
+    if (entry.command == command) return entry.run;
+  }
+  return nullptr;
+}
+#else
+using TDialogEntry = bool (*)(QWidget*, TAnalyzerCore&);
+TDialogEntry DialogOf(int32_t) {
+  return nullptr;
+}
+#endif
+
+}  // namespace
+
+bool TMainWin::CommandAvailable(int32_t command) const {
+  switch (command) {
+    // The document, the modes, the run and the configuration: the core and this frame.
+    case kCmdNew:
+    case kCmdOpen:
+    case kCmdClose:
+    case kCmdSave:
+    case kCmdSaveAs:
+    case kCmdDelete:
+    case kCmdExit:
+    case kCmdHistory1:
+    case kCmdHistory2:
+    case kCmdHistory3:
+    case kCmdHistory4:
+    case kCmdModeRealTime:
+    case kCmdModePostProcess:
+    case kCmdModeRecorder:
+    case kCmdClearAllViews:
+    case kCmdLoadConfiguration:
+    case kCmdSaveConfiguration:
+    case kCmdViewConfiguration:
+    case kCmdPrintConfiguration:
+    case kCmdCascade:
+    case kCmdTileVertical:
+    case kCmdTileHorizontal:
+    case kCmdArrangeIcons:
+    case kCmdCloseAllViews:
+    case kCmdCloseAllUtilities:
+    case kCmdAbout:
+    case kCmdRun:
+    case kCmdStop:
+    case kCmdPlayDocument:
+    case kCmdRewind:
+    case kCmdSingleStep:
+      return true;
+    // Printing of the active view: the spectrum view prints itself.
+    case kCmdPrint:
+      return windows_->KindOf(mdi_->activeSubWindow()) == kWindowSpectrum;
+    case kCmdHelpContents:
+    case kCmdHelpSearch:
+    case kCmdReleaseNotes:
+      return !HelpFile(command).empty();
+    default:
+      break;
+  }
+  if (DialogOf(command)) return true;
+  // The View and Utilities commands of the windows this program has.
+  const int32_t kind = TViewWindows::KindOfCommand(command);
+  return kind >= 0 && TViewWindows::CanOpen(static_cast<WindowKind>(kind));
+}
+
+bool TMainWin::RunCommand(int32_t command) {
+  if (!CommandEnabled(command)) return false;
+  bool done = false;
+  switch (command) {
+    case kCmdOpen:
+      done = OpenCommand();
+      break;
+    case kCmdSaveAs:
+      done = SaveAsCommand();
+      break;
+    case kCmdDelete:
+      done = DeleteCommand();
+      break;
+    case kCmdExit:
+      done = close();
+      break;
+    case kCmdLoadConfiguration:
+      done = LoadConfigurationCommand();
+      break;
+    case kCmdSaveConfiguration:
+      done = SaveConfigurationCommand();
+      break;
+    case kCmdViewConfiguration:
+      done = ViewConfigurationCommand();
+      break;
+    case kCmdPrintConfiguration:
+      done = PrintConfigurationCommand();
+      break;
+    case kCmdPrint:
+      done = PrintViewCommand();
+      break;
+    case kCmdCascade:
+      mdi_->cascadeSubWindows();
+      done = true;
+      break;
+    case kCmdTileVertical:
+      TileVertically();
+      done = true;
+      break;
+    case kCmdTileHorizontal:
+      TileHorizontally();
+      done = true;
+      break;
+    case kCmdArrangeIcons:
+      ArrangeIcons();
+      done = true;
+      break;
+    case kCmdCloseAllViews:
+      windows_->CloseAllViews();
+      done = true;
+      break;
+    case kCmdCloseAllUtilities:
+      windows_->CloseAllUtilities();
+      done = true;
+      break;
+    case kCmdAbout:
+      ShowAbout();
+      done = true;
+      break;
+    case kCmdHelpContents:
+    case kCmdHelpSearch:
+    case kCmdReleaseNotes:
+      done = HelpCommand(command);
+      break;
+    default:
+      if (DialogOf(command)) {
+        done = RunDialogCommand(command);
+      } else if (const int32_t kind = TViewWindows::KindOfCommand(command); kind >= 0) {
+        done = windows_->Toggle(static_cast<WindowKind>(kind));
+      } else {
+        // The user took over from a looping demonstration.
+        if (command == kCmdStop || command == kCmdRewind) {
+          if (auto* pacer = findChild<TPostProcessPacer*>()) pacer->CancelRestart();
+        }
+        done = core_.Execute(command);
+      }
+      break;
+  }
+  commands_->SetHistory(core_.FileHistory());
+  UpdateCommands();
+  return done;
+}
+
+bool TMainWin::RunDialogCommand(int32_t command) {
+  const TDialogEntry run = DialogOf(command);
+  if (!run) return false;
+  FlushViewOptions();
+  return run(this, core_);
+}
+
+// ---------------------------------------------------------------------------- windows
+
+namespace {
+
+// The windows an arrangement places: shown and not minimised.
+QList<QMdiSubWindow*> Arrangeable(const QMdiArea& area) {
+  QList<QMdiSubWindow*> list;
+  for (QMdiSubWindow* window : area.subWindowList()) {
+    if (window->isVisible() && !window->isMinimized()) list << window;
+  }
+  return list;
+}
+
+}  // namespace
+
+void TMainWin::TileHorizontally() {
+  const QList<QMdiSubWindow*> list = Arrangeable(*mdi_);
+  if (list.isEmpty()) return;
+  const QSize area = mdi_->viewport()->size();
+  const int height = std::max(1, area.height() / static_cast<int>(list.size()));
+  for (qsizetype i = 0; i < list.size(); ++i) {
+    list[i]->showNormal();
+    list[i]->setGeometry(0, static_cast<int>(i) * height, area.width(), height);
+  }
+}
+
+void TMainWin::TileVertically() {
+  const QList<QMdiSubWindow*> list = Arrangeable(*mdi_);
+  if (list.isEmpty()) return;
+  const QSize area = mdi_->viewport()->size();
+  const int width = std::max(1, area.width() / static_cast<int>(list.size()));
+  for (qsizetype i = 0; i < list.size(); ++i) {
+    list[i]->showNormal();
+    list[i]->setGeometry(static_cast<int>(i) * width, 0, width, area.height());
+  }
+}
+
+void TMainWin::ArrangeIcons() {
+  const int bottom = mdi_->viewport()->height();
+  int x = 0;
+  for (QMdiSubWindow* window : mdi_->subWindowList()) {
+    if (!window->isMinimized()) continue;
+    window->move(x, bottom - window->height());
+    x += window->width();
+  }
+}
+
+// ---------------------------------------------------------------------------- help
+
+std::string TMainWin::HelpFile(int32_t command) {
+  const char* relative = nullptr;
+  switch (command) {
+    case kCmdHelpContents:
+      relative = "docs/guide/getting-started.md";
+      break;
+    case kCmdHelpSearch:
+      relative = "docs/guide/main-window.md";
+      break;
+    case kCmdReleaseNotes:
+      relative = "README.md";
+      break;
+    default:
+      return {};
+  }
+  // An installed copy beside the program first, then the source tree it was built from.
+  QStringList roots;
+  roots << QCoreApplication::applicationDirPath() + "/../share/doc/orvanix";
+#ifdef ORVANIX_DOCS_DIR
+  roots << QString::fromUtf8(ORVANIX_DOCS_DIR);
+#endif
+  for (const QString& root : roots) {
+    const QFileInfo file(QDir(root).filePath(QString::fromUtf8(relative)));
+    if (file.isFile()) return file.absoluteFilePath().toStdString();
+  }
+  return {};
+}
+
+bool TMainWin::HelpCommand(int32_t command) {
+  const std::string file = HelpFile(command);
+  // Help launches fail silently.
+  return !file.empty() && OpenTextViewer("notepad.exe", file);
+}
+
+void TMainWin::ShowAbout() {
+  TAboutBox box(this);
+  box.exec();
+}
+
+}  // namespace orvanix

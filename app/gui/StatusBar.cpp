@@ -1,0 +1,153 @@
+#include "app/gui/StatusBar.h"
+
+#include <QFontMetrics>
+#include <QPainter>
+
+#include "app/gui/GuiTexts.h"
+#include "engine/Messages.h"
+
+namespace orvanix {
+
+namespace {
+
+constexpr int kPadding = 6;
+constexpr int kFieldGap = 3;
+// The state field holds the widest of its texts or the full meter.
+constexpr const char* kWidestState = "Waiting for Trigger...";
+
+QString Text(const std::string& text) {
+  return QString::fromUtf8(text.c_str());
+}
+
+}  // namespace
+
+TStatusBar::TStatusBar(QWidget* parent) : QWidget(parent) {
+  setFixedHeight(kHeight);
+  setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+}
+
+const QColor& TStatusBar::Green() {
+  static const QColor green(0, 192, 0);
+  return green;
+}
+
+const QColor& TStatusBar::Yellow() {
+  static const QColor yellow(255, 220, 0);
+  return yellow;
+}
+
+void TStatusBar::SetInfo(const TStatusInfo& info) {
+  info_ = info;
+  update();
+}
+
+std::vector<QColor> TStatusBar::SegmentColors(int peakLevel) {
+  std::vector<QColor> colors;
+  for (int segment = kFirstSegment; segment <= std::min(peakLevel, kMaxLevel); ++segment) {
+    colors.push_back(segment <= kLastGreenSegment ? Green() : Yellow());
+  }
+  return colors;
+}
+
+QColor TStatusBar::StateTextColor() const {
+  if (info_.field == TStatusInfo::StateField::Overload) return Qt::white;
+  if (info_.stateRed) return Qt::red;
+  return palette().color(QPalette::WindowText);
+}
+
+QColor TStatusBar::StateBackground() const {
+  if (info_.field == TStatusInfo::StateField::Overload) return Qt::red;
+  return palette().color(QPalette::Window);
+}
+
+std::vector<TStatusBar::Field> TStatusBar::Fields() const {
+  const QFontMetrics metrics(font());
+  auto width = [&](const QString& text) { return metrics.horizontalAdvance(text) + 2 * kPadding; };
+  const int meterWidth =
+      (kMaxLevel - kFirstSegment + 1) * (kSegmentWidth + kSegmentGap) + 2 * kPadding;
+  std::vector<Field> fields;
+  fields.push_back({Text(info_.stateText), std::max(width(kWidestState), meterWidth)});
+  for (const std::string* text : {&info_.modeText, &info_.rateText, &info_.bitsText,
+                                  &info_.channelsText, &info_.fftText, &info_.windowText}) {
+    const QString t = Text(*text);
+    fields.push_back({t, width(t)});
+  }
+  if (info_.overrunCount > 0) {
+    const QString t = QString::fromStdString(
+        Format(guitext::kOverruns, static_cast<unsigned long long>(info_.overrunCount)));
+    fields.push_back({t, width(t)});
+  }
+  return fields;
+}
+
+QStringList TStatusBar::FieldTexts() const {
+  QStringList texts;
+  for (const Field& field : Fields()) texts << field.text;
+  return texts;
+}
+
+QSize TStatusBar::sizeHint() const {
+  int width = 0;
+  for (const Field& field : Fields()) width += field.width + kFieldGap;
+  return QSize(width, kHeight);
+}
+
+QSize TStatusBar::minimumSizeHint() const {
+  return QSize(0, kHeight);
+}
+
+void TStatusBar::PaintMeter(QPainter& painter, const QRect& area) const {
+  const bool stereo = info_.channels == 2;
+  const int rows = stereo ? 2 : 1;
+  const int rowHeight = (area.height() - 2 * 3 - (rows - 1)) / rows;
+  for (int row = 0; row < rows; ++row) {
+    const int level = row == 0 ? info_.peakLevelLeft : info_.peakLevelRight;
+    const std::vector<QColor> colors = SegmentColors(level);
+    const int y = area.top() + 3 + row * (rowHeight + 1);
+    int x = area.left() + kPadding;
+    for (const QColor& color : colors) {
+      painter.fillRect(QRect(x, y, kSegmentWidth, rowHeight), color);
+      x += kSegmentWidth + kSegmentGap;
+    }
+  }
+}
+
+void TStatusBar::paintEvent(QPaintEvent*) {
+  QPainter painter(this);
+  const QPalette& pal = palette();
+  painter.fillRect(rect(), pal.color(QPalette::Window));
+  int x = 0;
+  const std::vector<Field> fields = Fields();
+  for (size_t i = 0; i < fields.size(); ++i) {
+    const QRect cell(x, 1, fields[i].width, height() - 2);
+    // A sunken panel per field.
+    painter.setPen(pal.color(QPalette::Mid));
+    painter.drawLine(cell.topLeft(), cell.topRight());
+    painter.drawLine(cell.topLeft(), cell.bottomLeft());
+    painter.setPen(pal.color(QPalette::Light));
+    painter.drawLine(cell.bottomLeft(), cell.bottomRight());
+    painter.drawLine(cell.topRight(), cell.bottomRight());
+    const QRect inner = cell.adjusted(1, 1, -1, -1);
+    if (i == 0) {
+      painter.fillRect(inner, StateBackground());
+      if (info_.field == TStatusInfo::StateField::LevelMeter) {
+        PaintMeter(painter, inner);
+      } else {
+        QFont bold = font();
+        bold.setBold(info_.field == TStatusInfo::StateField::Overload);
+        painter.setFont(bold);
+        painter.setPen(StateTextColor());
+        painter.drawText(inner.adjusted(kPadding - 1, 0, 0, 0), Qt::AlignVCenter | Qt::AlignLeft,
+                         fields[i].text);
+        painter.setFont(font());
+      }
+    } else {
+      painter.setPen(pal.color(QPalette::WindowText));
+      painter.drawText(inner.adjusted(kPadding - 1, 0, 0, 0), Qt::AlignVCenter | Qt::AlignLeft,
+                       fields[i].text);
+    }
+    x += fields[i].width + kFieldGap;
+  }
+}
+
+}  // namespace orvanix
