@@ -20,6 +20,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "acquisition/RunLoopTypes.h"
 #include "engine/ProcessingStep.h"
@@ -228,6 +229,9 @@ class TRunLoop {
   // stops as soon as the current operation returns.
   bool stopRequested_ = false;
 
+  // Disk-mode documents: the interleaved frames of one block, read at once.
+  std::vector<uint8_t> readScratch_;
+
   // Trigger buffers: 2 blocks plus the trigger delay, decimated in place.
   std::unique_ptr<TSeriesData> triggerLeft_, triggerRight_;
 
@@ -240,6 +244,10 @@ class TRunLoop {
   uint32_t playFeedFrame_ = 0;
   bool outputPrimed_ = false;
 };
+
+// Copies `count` samples of `bytes` bytes each, `stride` bytes apart in `src` (one channel of
+// interleaved frames), packed into `dst`.
+void CopySamples(uint8_t* dst, const uint8_t* src, uint32_t count, uint32_t bytes, uint32_t stride);
 
 // The wave-document form of the trigger settings (recording and playback search whole
 // buffers with it).

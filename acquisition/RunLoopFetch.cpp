@@ -17,6 +17,22 @@ namespace {
 constexpr uint64_t kMaxBufferFrames = uint64_t{1} << 30;
 }  // namespace
 
+void CopySamples(uint8_t* dst, const uint8_t* src, uint32_t count, uint32_t bytes,
+                 uint32_t stride) {
+  if (bytes == stride) {
+    std::memcpy(dst, src, uint64_t{count} * bytes);
+  } else if (bytes == 2) {
+    for (uint32_t i = 0; i < count; ++i, src += stride, dst += 2) {
+      dst[0] = src[0];
+      dst[1] = src[1];
+    }
+  } else {
+    for (uint32_t i = 0; i < count; ++i, src += stride, dst += bytes) {
+      for (uint32_t b = 0; b < bytes; ++b) dst[b] = src[b];
+    }
+  }
+}
+
 uint32_t TRunLoop::ChannelDelay(uint32_t channel) const {
   const ProcessingSettings& s = host_.Engine().settings;
   if (s.format.channels < 2 || s.delaySamples <= 0) return 0;
@@ -179,25 +195,45 @@ bool TRunLoop::FetchFromWave(TWaveData& wave, uint32_t position, TSeriesData* le
   const uint64_t length = wave.Length();
   const uint64_t needed = uint64_t{a} + (requireDelayMargin ? uint64_t{delayLeft} + delayRight : 0);
   if (position > length || length - position < needed) return false;
+  const WaveFormat& format = wave.Format();
+  // The block buffers were built for this format; anything else would be misread.
+  if (format.bytesPerSample != left->Format().bytesPerSample || (right && format.channels < 2)) {
+    return false;
+  }
 
-  const uint32_t bytes = wave.Format().bytesPerSample;
-  auto readChannel = [&](TSeriesData& target, uint32_t channel, uint32_t delay) {
-    // The delayed channel is read that many samples earlier. Before the start of the file
-    // there is nothing to read: that part of the block is silence.
-    uint32_t skip = 0;
-    int64_t start = int64_t{position} - delay;
-    if (start < 0) {
-      skip = static_cast<uint32_t>(std::min<int64_t>(-start, a));
-      target.Clear(0, skip);
-      start = 0;
-    }
-    if (skip < a) {
-      wave.ReadChannel(target.SampleAddress(skip), static_cast<uint32_t>(start), a - skip, channel);
-    }
-    (void)bytes;
+  // One read of the interleaved frames both channels need (the delayed one starts earlier),
+  // straight from memory in RAM mode: no per-sample calls on this path.
+  const uint32_t align = format.BlockAlign();
+  const uint32_t earliest =
+      position > std::max(delayLeft, delayRight) ? position - std::max(delayLeft, delayRight) : 0;
+  const uint32_t frames = position + a - earliest;
+  const uint8_t* block = nullptr;
+  if (const uint8_t* memory = wave.Memory()) {
+    block = memory + uint64_t{earliest} * align;
+  } else {
+    readScratch_.resize(uint64_t{frames} * align);
+    const uint32_t saved = wave.Position();
+    const bool read =
+        wave.Seek(earliest) && wave.ReadBlock(readScratch_.data(), readScratch_.size());
+    wave.Seek(saved);
+    if (!read) return false;
+    block = readScratch_.data();
+  }
+
+  auto fill = [&](TSeriesData& target, uint32_t channel, uint32_t delay) {
+    // Before the start of the file there is nothing to read: that part of the block is
+    // silence, not whatever the buffer held before.
+    const int64_t start = int64_t{position} - delay;
+    const uint32_t skip = start < 0 ? static_cast<uint32_t>(std::min<int64_t>(-start, a)) : 0;
+    if (skip > 0) target.Clear(0, skip);
+    if (skip >= a) return;
+    const uint64_t first = static_cast<uint64_t>(start + skip) - earliest;
+    CopySamples(target.SampleAddress(skip),
+                block + first * align + format.ChannelIndex(channel) * format.bytesPerSample,
+                a - skip, format.bytesPerSample, align);
   };
-  readChannel(*left, 0, delayLeft);
-  if (right) readChannel(*right, 1, delayRight);
+  fill(*left, 0, delayLeft);
+  if (right) fill(*right, 1, delayRight);
   return true;
 }
 
@@ -215,15 +251,8 @@ void TRunLoop::CopyChannelFromRing(int buffer, uint32_t newestIndex, uint32_t ch
   int64_t start = end - a;
   uint32_t written = 0;
   auto copy = [&](const TWaveData& from, uint32_t first, uint32_t count) {
-    const uint8_t* src = from.Memory() + uint64_t{first} * align + offset;
-    uint8_t* dst = target.SampleAddress(written);
-    if (bytes == 2 && align == 4) {
-      for (uint32_t i = 0; i < count; ++i) std::memcpy(dst + 2 * i, src + 4 * i, 2);
-    } else if (bytes == align) {
-      std::memcpy(dst, src, uint64_t{count} * bytes);
-    } else {
-      for (uint32_t i = 0; i < count; ++i) std::memcpy(dst + i * bytes, src + i * align, bytes);
-    }
+    CopySamples(target.SampleAddress(written), from.Memory() + uint64_t{first} * align + offset,
+                count, bytes, align);
     written += count;
   };
   const TWaveData& current = *io_[buffer];
