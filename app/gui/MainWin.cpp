@@ -15,6 +15,7 @@
 #include <QVBoxLayout>
 
 #include "app/core/TimeText.h"
+#include "app/gui/AppIcon.h"
 #include "app/gui/CommandMenus.h"
 #include "app/gui/GuiCoreDialogs.h"
 #include "app/gui/GuiTexts.h"
@@ -44,6 +45,7 @@ TMainWin::TMainWin(TAnalyzerCore& core, const TMainWinOptions& options)
     : core_(core), options_(options) {
   setWindowTitle(QString::fromUtf8(kProgramTitle));
   setObjectName("MainWin");
+  setWindowIcon(AppIcon());
   if (options_.chooser) {
     chooser_ = options_.chooser;
   } else {

@@ -99,11 +99,13 @@ QSize TStatusBar::minimumSizeHint() const {
 void TStatusBar::PaintMeter(QPainter& painter, const QRect& area) const {
   const bool stereo = info_.channels == 2;
   const int rows = stereo ? 2 : 1;
-  const int rowHeight = (area.height() - 2 * 3 - (rows - 1)) / rows;
+  // Two rows keep a 2-pixel gap so that left and right read apart.
+  const int gap = 2;
+  const int rowHeight = (area.height() - 2 * 3 - (rows - 1) * gap) / rows;
   for (int row = 0; row < rows; ++row) {
     const int level = row == 0 ? info_.peakLevelLeft : info_.peakLevelRight;
     const std::vector<QColor> colors = SegmentColors(level);
-    const int y = area.top() + 3 + row * (rowHeight + 1);
+    const int y = area.top() + 3 + row * (rowHeight + gap);
     int x = area.left() + kPadding;
     for (const QColor& color : colors) {
       painter.fillRect(QRect(x, y, kSegmentWidth, rowHeight), color);

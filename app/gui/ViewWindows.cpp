@@ -3,6 +3,7 @@
 #include <QCloseEvent>
 #include <QMdiArea>
 
+#include "app/gui/AppIcon.h"
 #include "app/gui/Placement.h"
 #include "app/gui/SpectrumWindow.h"
 #include "files/ConfigTexts.h"
@@ -136,6 +137,7 @@ bool TViewWindows::Open(WindowKind kind, const TProfile* placements, bool applic
   auto* window = new TChildWindow(kind);
   window->setWidget(content);
   window->setWindowTitle(QString::fromUtf8(Title(kind)));
+  window->setWindowIcon(AppIcon());
   area_.addSubWindow(window);
   connect(window, &TChildWindow::Closing, this, &TViewWindows::OnClosing);
   windows_[kind] = window;

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "app/gui/AppIcon.h"
 #include "app/gui/GuiTexts.h"
 #include "app/gui/MainWin.h"
 #include "app/gui/PostProcessPacer.h"
@@ -92,6 +93,7 @@ int RunWindowed(int argc, char** argv) {
   std::setlocale(LC_NUMERIC, "C");
   QApplication::setApplicationName("Orvanix");
   QApplication::setApplicationVersion(guitext::kVersion);
+  QApplication::setWindowIcon(AppIcon());
 
   const TWindowedOptions o =
       ParseWindowedCommandLine(std::vector<std::string>(argv + 1, argv + argc));
