@@ -325,9 +325,11 @@ void TAnalyzerCore::SetLastFolder(FolderKind kind, const std::string& folder) {
 }
 
 TSoundInput* TAnalyzerCore::Input() {
+  impl_->EnsurePorts();
   return impl_->input.get();
 }
 TSoundOutput* TAnalyzerCore::Output() {
+  impl_->EnsurePorts();
   return impl_->output.get();
 }
 
