@@ -222,6 +222,30 @@ TEST_F(RunLoopDeviceTest, SizeLimitContinuesInASecondFileThatJoinsUp) {
   EXPECT_EQ(joined.size(), host_.input->Position());
 }
 
+TEST_F(RunLoopDeviceTest, TriggeredRecordingKeepsOnlyTheBuffersWithATrigger) {
+  // One pulse at 1.5 s: of the one-second buffers only the second ([8000, 16000)) holds it.
+  TLoopbackDevice::Instance().SetSource(
+      [](uint64_t first, uint32_t frames, uint32_t, double* left, double* right) {
+        for (uint32_t i = 0; i < frames; ++i) {
+          left[i] = right[i] = first + i >= 12000 && first + i < 12010 ? 0.6 : 0.0;
+        }
+      });
+  host_.mode = kModeRecorder;
+  host_.fileIo.waveFileMode = 0;
+  host_.trigger.enable = 1;
+  host_.trigger.autoReset = 1;
+  host_.trigger.thresholdPct = 25;
+  ASSERT_TRUE(loop_.Start());
+  ASSERT_TRUE(test::RunEvents(10000, [&] { return host_.input->Position() >= 26000; }));
+  loop_.Stop();
+  ASSERT_TRUE(host_.document);
+  ASSERT_EQ(host_.document->Length(), 8000u);
+  const std::vector<int16_t> samples = Samples(*host_.document, 0, 8000);
+  EXPECT_EQ(samples[3999], 0);
+  EXPECT_EQ(samples[4000], static_cast<int16_t>(std::lround(0.6 * 32767)));
+  EXPECT_EQ(samples[4010], 0);
+}
+
 TEST_F(RunLoopDeviceTest, DeviceFailureStopsTheRecordingAndKeepsWhatItRecorded) {
   host_.mode = kModeRecorder;
   host_.fileIo.waveFileMode = 1;
