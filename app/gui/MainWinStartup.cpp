@@ -1,4 +1,5 @@
 // The frame's start-up, configuration placements and exit.
+#include <QLayout>
 #include <QMdiArea>
 
 #include "app/gui/AboutBox.h"
@@ -29,6 +30,10 @@ void TMainWin::ReopenWindows(const TProfile* placements) {
 
 void TMainWin::StartUp(const std::string& argument) {
   if (options_.banner && !ApplicationHidden()) TAboutBox::ShowBanner(this);
+  // The MDI area gets its size now rather than at the next event: a window opened without a
+  // stored placement fills it.
+  layout()->activate();
+  if (centralWidget() && centralWidget()->layout()) centralWidget()->layout()->activate();
   ReopenWindows(nullptr);
   core_.StartUp(argument);
   commands_->SetHistory(core_.FileHistory());

@@ -122,9 +122,10 @@ QWidget* TViewWindows::MakeContent(WindowKind kind) {
 }
 
 QRect TViewWindows::DefaultGeometry() const {
-  // The first window fills the area; later ones get a default size where the area puts them.
+  // The first window (the one being opened) fills the area; later ones get a default size
+  // where the area puts them.
   const QSize area = area_.viewport()->size();
-  if (area_.subWindowList().isEmpty() && area.width() > 100 && area.height() > 100) {
+  if (area_.subWindowList().size() <= 1 && area.width() > 100 && area.height() > 100) {
     return QRect(QPoint(0, 0), area);
   }
   return QRect(0, 0, kDefaultWidth, kDefaultHeight);

@@ -1,7 +1,12 @@
 #include "app/gui/WindowedApp.h"
 
+#include <sys/socket.h>
+#include <unistd.h>
+
 #include <QApplication>
+#include <QSocketNotifier>
 #include <clocale>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 
@@ -19,6 +24,34 @@ namespace {
 bool Set(const char* name) {
   const char* value = std::getenv(name);
   return value && *value;
+}
+
+// Ctrl+C in the terminal and the session's SIGTERM close the window the way its close
+// button does, so the settings are saved. The handler only writes a byte to a socket; the
+// main loop reads it.
+int gSignalSockets[2] = {-1, -1};
+
+void OnSignal(int) {
+  const char byte = 1;
+  [[maybe_unused]] const ssize_t written = ::write(gSignalSockets[0], &byte, 1);
+}
+
+void CloseOnSignals(QWidget& frame) {
+  if (::socketpair(AF_UNIX, SOCK_STREAM, 0, gSignalSockets) != 0) return;
+  auto* notifier = new QSocketNotifier(gSignalSockets[1], QSocketNotifier::Read, &frame);
+  QObject::connect(notifier, &QSocketNotifier::activated, &frame, [&frame] {
+    char byte = 0;
+    [[maybe_unused]] const ssize_t got = ::read(gSignalSockets[1], &byte, 1);
+    // A hidden application's window closing quits nothing by itself.
+    const bool hidden = !frame.isVisible();
+    if (frame.close() && hidden) QApplication::quit();
+  });
+  struct sigaction action {};
+  action.sa_handler = OnSignal;
+  sigemptyset(&action.sa_mask);
+  action.sa_flags = SA_RESTART;
+  ::sigaction(SIGINT, &action, nullptr);
+  ::sigaction(SIGTERM, &action, nullptr);
 }
 
 // The demonstration: the Spectrum view on the opened file, analysed at its own pace, over
@@ -114,6 +147,7 @@ int RunWindowed(int argc, char** argv) {
   TMainWin frame(core);
   sink.SetParent(&frame);
   auto* pacer = new TPostProcessPacer(core, &frame);
+  CloseOnSignals(frame);
 
   if (frame.ApplicationHidden()) {
     std::fprintf(stderr, "%s\n",

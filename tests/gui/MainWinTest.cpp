@@ -17,6 +17,7 @@
 #include "app/gui/StatusBar.h"
 #include "app/gui/TransportBar.h"
 #include "app/gui/ViewWindows.h"
+#include "app/gui/WindowedApp.h"
 #include "files/Configuration.h"
 #include "files/Profile.h"
 #include "files/WaveFile.h"
@@ -279,6 +280,8 @@ TEST_F(MainWinTest, ViewCommandsOpenAndCloseTheSpectrumWindow) {
   ASSERT_NE(window, nullptr);
   EXPECT_EQ(window->windowTitle(), "Spectrum");
   EXPECT_TRUE(window->isVisible());
+  // Without a stored placement the first window fills the area.
+  EXPECT_EQ(window->geometry(), QRect(QPoint(0, 0), frame_->MdiArea()->viewport()->size()));
   window->setGeometry(20, 30, 400, 250);
   ASSERT_TRUE(frame_->RunCommand(kCmdViewSpectrum));
   EXPECT_FALSE(core_->IsWindowOpen(kWindowSpectrum));
@@ -377,6 +380,29 @@ TEST_F(MainWinTest, AHiddenApplicationShowsNothing) {
   }
   ASSERT_TRUE(core_->IsWindowOpen(kWindowSpectrum));
   EXPECT_FALSE(frame_->Windows().SubWindow(kWindowSpectrum)->isVisible());
+}
+
+TEST(WindowedCommandLineTest, OptionsAndTheHeadlessFallback) {
+  TWindowedOptions o = ParseWindowedCommandLine({"--demo", "demo.wav"});
+  EXPECT_TRUE(o.error.empty());
+  EXPECT_TRUE(o.demo);
+  EXPECT_EQ(o.argument, "demo.wav");
+  o = ParseWindowedCommandLine({"--settings", "/tmp/t.ini", "a.cfg"});
+  EXPECT_EQ(o.settingsPath, "/tmp/t.ini");
+  EXPECT_EQ(o.argument, "a.cfg");
+  EXPECT_FALSE(o.demo);
+  EXPECT_FALSE(ParseWindowedCommandLine({"--fft", "1024"}).error.empty());
+  EXPECT_FALSE(ParseWindowedCommandLine({"a.wav", "b.wav"}).error.empty());
+  EXPECT_FALSE(ParseWindowedCommandLine({"--settings"}).error.empty());
+
+  // Falling back to the headless program drops what only the window understands.
+  char program[] = "tessiva", demo[] = "--demo", file[] = "demo.wav";
+  char* argv[] = {program, demo, file, nullptr};
+  const std::vector<char*> args = HeadlessArguments(3, argv);
+  ASSERT_EQ(args.size(), 3u);
+  EXPECT_STREQ(args[0], "tessiva");
+  EXPECT_STREQ(args[1], "demo.wav");
+  EXPECT_EQ(args[2], nullptr);
 }
 
 }  // namespace
