@@ -297,6 +297,9 @@ bool TRunLoop::PrepareRecordingWave() {
       ReportError(kMsgFormatNotSupported);
       return false;
     }
+    // Recording appends: whatever the position (a rewind, a go-to), nothing already in the
+    // document is overwritten.
+    doc->Seek(doc->Length());
     if (doc->Mode() == StorageMode::Ram) {
       if (!doc->GrowForRecording()) return false;
     } else if (!doc->MakeBackup()) {

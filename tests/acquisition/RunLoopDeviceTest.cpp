@@ -188,6 +188,15 @@ TEST_P(RunLoopRecordTest, RecordingKeepsEveryFrameAndAppends) {
   EXPECT_EQ(FirstBreak(tail), -1);
   EXPECT_EQ(loop_.OverrunCount(), 0u);
 
+  // Even from the start of the document a recording appends; nothing is overwritten.
+  wave.Seek(0);
+  Record(300);
+  const uint64_t third = host_.input->Position();
+  ASSERT_EQ(wave.ValidLength(), first + second + third);
+  const std::vector<int16_t> all = Samples(wave, 0, wave.Length());
+  EXPECT_TRUE(std::equal(samples.begin(), samples.end(), all.begin()));
+  samples = all;
+
   // What is saved is what was recorded, read back by an independent reader.
   wave.SetFileName(folder_.File("saved.wav"));
   ASSERT_TRUE(wave.Save());
