@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "acquisition/RunLoopTypes.h"
+#include "app/core/Headless.h"
 #include "files/WaveTexts.h"
 #include "tests/acquisition/RunLoopTestSupport.h"
 
@@ -214,6 +215,31 @@ TEST_F(HeadlessTest, FullDiskStopsTheRecordingAndKeepsWhatWasWritten) {
   EXPECT_LE(fs::file_size(files[0]), static_cast<uintmax_t>(limit));
   EXPECT_GT(duration, 1.5);
   EXPECT_LE(duration, limit / 96000.0);
+}
+
+TEST(HeadlessOptionsTest, ReadsOptionsAndRefusesWhatWouldMisconfigureTheEngine) {
+  THeadlessOptions o = ParseCommandLine({"--headless", "--fft", "8192", "--average", "infinite",
+                                         "--amp", "lin", "--blocks", "5", "file.wav"});
+  EXPECT_TRUE(o.error.empty()) << o.error;
+  EXPECT_TRUE(o.headless);
+  EXPECT_EQ(o.fftSize, 8192);
+  EXPECT_EQ(o.averageBlocks, kInfiniteAverages);
+  EXPECT_EQ(o.ampScale, 0);
+  EXPECT_EQ(o.blocks, 5u);
+  EXPECT_EQ(o.argument, "file.wav");
+
+  for (const std::vector<std::string>& bad : {std::vector<std::string>{"--fft", "1000"},
+                                              {"--fft"},
+                                              {"--window", "10"},
+                                              {"--overlap", "100"},
+                                              {"--channel-mode", "13"},
+                                              {"--bits", "12"},
+                                              {"--blocks", "0"},
+                                              {"--realtime-seconds", "x"},
+                                              {"--unknown"},
+                                              {"a.wav", "b.wav"}}) {
+    EXPECT_FALSE(ParseCommandLine(bad).error.empty()) << bad[0];
+  }
 }
 
 }  // namespace
