@@ -1,5 +1,6 @@
 #include "ui/TabbedList.h"
 
+#include <QApplication>
 #include <QFontMetrics>
 #include <QPainter>
 #include <QStyledItemDelegate>
@@ -19,8 +20,11 @@ class TTabDelegate : public QStyledItemDelegate {
     QStyleOptionViewItem base = option;
     initStyleOption(&base, index);
     const QString line = base.text;
+    // The item without its text: background, selection and focus; the fields follow.
     base.text.clear();
-    QStyledItemDelegate::paint(painter, base, index);  // background and selection
+    const QWidget* widget = option.widget;
+    QStyle* style = widget ? widget->style() : QApplication::style();
+    style->drawControl(QStyle::CE_ItemViewItem, &base, painter, widget);
     const QStringList fields = line.split('\t');
     const std::vector<int> offsets = list_.FieldOffsets(line);
     painter->save();

@@ -8,11 +8,14 @@
 #include <QMdiArea>
 #include <QMenu>
 #include <QPixmap>
+#include <QPushButton>
+#include <QTimer>
 #include <cstdlib>
 
 #include "acquisition/RunLoop.h"
 #include "app/core/Commands.h"
 #include "app/gui/CommandMenus.h"
+#include "app/gui/ConfigViewDialog.h"
 #include "app/gui/StatusBar.h"
 #include "app/gui/ViewWindows.h"
 #include "files/Configuration.h"
@@ -101,6 +104,23 @@ TEST_F(MainWindowScreenshotTest, MenusOfTheFrame) {
     ASSERT_TRUE(
         image.save(QString::fromStdString(Output("main-menu-" + name.toStdString() + ".png"))));
   }
+}
+
+TEST_F(MainWindowScreenshotTest, ConfigurationDetails) {
+  const std::string path = DemoLikeFile();
+  MakeFrame();
+  frame_->StartUp(path);
+  bool grabbed = false;
+  QTimer::singleShot(0, [&] {
+    auto* dialog = qobject_cast<TConfigViewDialog*>(QApplication::activeModalWidget());
+    ASSERT_NE(dialog, nullptr);
+    dialog->resize(560, 640);
+    QApplication::processEvents();
+    grabbed = dialog->grab().toImage().save(QString::fromStdString(Output("main-config-view.png")));
+    dialog->DoneButton()->click();
+  });
+  ASSERT_TRUE(frame_->RunCommand(kCmdViewConfiguration));
+  EXPECT_TRUE(grabbed);
 }
 
 }  // namespace

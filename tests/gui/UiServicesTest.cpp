@@ -165,6 +165,24 @@ TEST(TabbedListTest, FieldsSitOnTheStops) {
   // "MODE:" is wider than the first stop, so the value goes to the second.
   EXPECT_EQ(list.FieldOffsets("MODE:\tReal-Time"), (std::vector<int>{0, stops[1]}));
   EXPECT_EQ(list.FieldOffsets("\tFFT size:\t4096 pts"), (std::vector<int>{0, stops[0], stops[1]}));
+
+  // Drawn: each field once, at its stop; nothing left of the first stop on an indented line.
+  TTabbedList drawn({10, 120});
+  drawn.SetLines({"\tWWWW"});
+  drawn.resize(400, 100);
+  const QImage image = drawn.grab().toImage();
+  const int rowY = drawn.visualItemRect(drawn.item(0)).center().y();
+  const QColor background = image.pixelColor(2, rowY);
+  int firstInk = -1;
+  for (int x = 0; x < image.width() && firstInk < 0; ++x) {
+    for (int y = rowY - 5; y <= rowY + 5; ++y) {
+      if (image.pixelColor(x, y) != background && image.pixelColor(x, y).lightness() < 128) {
+        firstInk = x;
+        break;
+      }
+    }
+  }
+  EXPECT_GE(firstInk, drawn.TabStopPixels()[0]);
 }
 
 }  // namespace
