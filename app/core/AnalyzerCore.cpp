@@ -186,7 +186,9 @@ void TAnalyzerCore::Impl::TimeAxisShifted(double shift) {
   Notify([shift](TAnalyzerObserver& o) { o.TimeAxisShifted(shift); });
 }
 void TAnalyzerCore::Impl::RecordingSaved(const std::string& path) {
-  AddToFileHistory(settings.fileHistory, path);
+  // The finished file was announced by the run loop; the document slot now holds the next
+  // one, which DocumentChanged tells the windows about.
+  (void)path;
 }
 
 // ---------------------------------------------------------------------------- core
