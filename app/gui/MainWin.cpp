@@ -161,7 +161,7 @@ void TMainWin::UpdateWindowList() {
   const QList<QMdiSubWindow*> list = mdi_->subWindowList();
   for (qsizetype i = 0; i < list.size(); ++i) {
     titles.push_back(list[i]->windowTitle().toStdString());
-    if (list[i] == mdi_->activeSubWindow()) active = static_cast<int>(i);
+    if (list[i] == mdi_->currentSubWindow()) active = static_cast<int>(i);
   }
   commands_->SetWindowList(titles, active);
 }
@@ -174,7 +174,9 @@ TUiContext TMainWin::UiContext() const {
       context.clipboardHasLink = data->hasFormat(QString::fromUtf8(viewtext::kLinkFormat));
     }
   }
-  context.activeWindow = windows_->KindOf(mdi_->activeSubWindow());
+  // The current window stays current while a menu or dialog has the focus; the active one
+  // does not.
+  context.activeWindow = windows_->KindOf(mdi_->currentSubWindow());
   return context;
 }
 

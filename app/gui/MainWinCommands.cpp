@@ -90,7 +90,7 @@ bool TMainWin::CommandAvailable(int32_t command) const {
       return true;
     // Printing of the active view: the spectrum view prints itself.
     case kCmdPrint:
-      return windows_->KindOf(mdi_->activeSubWindow()) == kWindowSpectrum;
+      return windows_->KindOf(mdi_->currentSubWindow()) == kWindowSpectrum;
     case kCmdHelpContents:
     case kCmdHelpSearch:
     case kCmdReleaseNotes:

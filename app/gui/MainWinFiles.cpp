@@ -91,7 +91,7 @@ bool TMainWin::PrintConfigurationCommand() {
 
 bool TMainWin::PrintViewCommand() {
   TSpectrumWindow* spectrum = windows_->Spectrum();
-  if (!spectrum || windows_->KindOf(mdi_->activeSubWindow()) != kWindowSpectrum) return false;
+  if (!spectrum || windows_->KindOf(mdi_->currentSubWindow()) != kWindowSpectrum) return false;
   const TPrintOptions print = pendingPrint_ ? *pendingPrint_ : core_.Settings().print;
   TPrintJob job = spectrum->Plot()->PrintJob();
   TPlotBase::ApplyPrintOptions(print, job);

@@ -282,9 +282,13 @@ TEST_F(MainWinTest, ViewCommandsOpenAndCloseTheSpectrumWindow) {
   EXPECT_TRUE(window->isVisible());
   // Without a stored placement the first window fills the area.
   EXPECT_EQ(window->geometry(), QRect(QPoint(0, 0), frame_->MdiArea()->viewport()->size()));
+  // Print prints the current view: the spectrum view can.
+  frame_->MdiArea()->setActiveSubWindow(window);
+  EXPECT_TRUE(Enabled(kCmdPrint));
   window->setGeometry(20, 30, 400, 250);
   ASSERT_TRUE(frame_->RunCommand(kCmdViewSpectrum));
   EXPECT_FALSE(core_->IsWindowOpen(kWindowSpectrum));
+  EXPECT_FALSE(Enabled(kCmdPrint));
   EXPECT_FALSE(Action(kCmdViewSpectrum)->isChecked());
   // Closing saved its placement to the program settings; opening restores it.
   TWindowPlacement placement;
