@@ -11,7 +11,6 @@ inline constexpr const char* kRecord = "Record (Alt+R)";
 inline constexpr const char* kStop = "Stop (Alt+S)";
 inline constexpr const char* kPlay = "Play (Alt+P)";
 inline constexpr const char* kRewind = "Rewind (Alt+D)";
-inline constexpr const char* kSingleStep = "Single Step (Enter)";
 inline constexpr const char* kOpenButton = "Open Wave File (Ctrl+O)";
 // The document position in Post-Processing and Recorder modes: position and length as
 // time texts.
