@@ -1,6 +1,8 @@
 // The sound ports' own texts, shared by the ports, the settings dialogs and the tests.
-// Header only, no dependencies.
+// Header only; the rate refusals are the settings records' own texts.
 #pragma once
+
+#include "engine/SettingsTexts.h"
 
 namespace orvanix {
 
@@ -22,15 +24,12 @@ inline constexpr const char* kSoundNoDriver =
     "Cannot access the sound board because a Sound driver is not installed.  Use the driver "
     "option in Control Panel to install a driver";
 
-// Sampling-rate refusals for the settings dialog: the range form takes the port's lowest and
-// highest rate (two longs).
-inline constexpr const char* kSoundRateRange =
-    "The Sound Board does not support the selected Sampling Rate.  Rate must be between %ld Hz "
-    "and %ld Hz.";
-inline constexpr const char* kSoundRate11025Only = "Sampling Rate must be 11025 Hz";
-inline constexpr const char* kSoundRateUpTo22050 = "Sampling Rate must be either 11025 or 22050 Hz";
-inline constexpr const char* kSoundRateUpTo44100 =
-    "Sampling Rate must be either 11025, 22050 or 44100 Hz";
+// Sampling-rate refusals for the settings dialog (the same texts as the settings records'
+// checks): the range form takes the port's lowest and highest rate (two longs).
+inline constexpr const char* kSoundRateRange = kRateRangeMessage;
+inline constexpr const char* kSoundRate11025Only = kRate11025Message;
+inline constexpr const char* kSoundRateUpTo22050 = kRate22050Message;
+inline constexpr const char* kSoundRateUpTo44100 = kRate44100Message;
 // Our own: a device that accepts only a set of rates other than 11025/22050/44100 (common on
 // Linux hardware devices). The argument is the list, e.g. "44100, 48000".
 inline constexpr const char* kSoundRateOneOf = "Sampling Rate must be one of %s Hz";
