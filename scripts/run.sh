@@ -14,5 +14,6 @@ elif [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
   # Flat-top window and averaging over the whole file: the tones read at their true levels.
   exec build/app/tessiva --headless --window 2 --average infinite "$demo"
 else
-  exec build/app/tessiva "$demo"
+  # --demo opens the Spectrum view and plays the analysis at the recording's own pace, looping.
+  exec build/app/tessiva --demo "$demo"
 fi
