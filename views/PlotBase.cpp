@@ -14,7 +14,7 @@
 #include "engine/Smoothing.h"
 #include "views/PngBytes.h"
 #include "views/TextFormat.h"
-#include "views/TimeText.h"
+#include "engine/TimeText.h"
 #include "views/ViewTexts.h"
 
 namespace orvanix {
@@ -178,7 +178,7 @@ std::string TPlotBase::FormatValue(double value, int type, const std::string& su
     const int decimals = magnitude < 1.0 ? 3 : (magnitude < 10.0 ? 2 : (magnitude < 100.0 ? 1 : 0));
     return CFormat("%4.*f%s", decimals, value, s);
   }
-  if (type == 201) return views::TimeText(value, true) + suffix;
+  if (type == 201) return TimeText(value, true) + suffix;
   return CFormat(viewtext::kFormatDefault, value, s);
 }
 

@@ -15,7 +15,7 @@
 #include "acquisition/RunLoop.h"
 #include "acquisition/SoundInput.h"
 #include "app/core/AnalyzerCore.h"
-#include "app/core/TimeText.h"
+#include "engine/TimeText.h"
 #include "engine/Messages.h"
 #include "engine/ProcessingStep.h"
 #include "files/Configuration.h"

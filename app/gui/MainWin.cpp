@@ -14,7 +14,7 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
-#include "app/core/TimeText.h"
+#include "engine/TimeText.h"
 #include "app/gui/AppIcon.h"
 #include "app/gui/CommandMenus.h"
 #include "app/gui/GuiCoreDialogs.h"

@@ -9,7 +9,6 @@
 
 #include "ViewTestHelpers.h"
 #include "views/PlotBase.h"
-#include "views/TimeText.h"
 
 namespace orvanix {
 namespace {
@@ -183,17 +182,6 @@ TEST(PlotLayout, LabelFontShrinksOnlyOnSmallViews) {
   const int small = plot.LabelFont(QRect(0, 0, 200, 150)).pixelSize();
   EXPECT_LT(small, 15);
   EXPECT_GE(small, 9);
-}
-
-TEST(TimeText, Forms) {
-  using views::TimeText;
-  EXPECT_EQ(TimeText(0.0, true), "0.000");
-  EXPECT_EQ(TimeText(1.001, true), "1.001");
-  EXPECT_EQ(TimeText(61.25, true), "1:01.250");
-  EXPECT_EQ(TimeText(3725.0, false), "1:02:05");
-  EXPECT_EQ(TimeText(59.9, false), "59");
-  EXPECT_EQ(TimeText(-2.5, true), "-2.500");
-  EXPECT_EQ(TimeText(86400.0 + 5.0, true), "5.000");  // wraps after a day
 }
 
 }  // namespace

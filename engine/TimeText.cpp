@@ -1,4 +1,4 @@
-#include "app/core/TimeText.h"
+#include "engine/TimeText.h"
 
 #include <cmath>
 #include <cstdint>
