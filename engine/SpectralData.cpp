@@ -22,12 +22,6 @@ inline float SquaredMagnitude(float re, float im) {
   return re * re + im * im;
 }
 
-// ToDb for the per-block pass: single precision halves the cost of the logarithm, and the
-// result is a float either way.
-inline float PowerDb(float power) {
-  return power > 0.f ? 10.f * std::log10(power) : kNoDb;
-}
-
 }  // namespace
 
 TSpectralData::TSpectralData(const ProcessingSettings& settings, const ScalingSettings& scaling,
@@ -87,7 +81,6 @@ TSpectralData::TSpectralData(const ProcessingSettings& settings, const ScalingSe
       !Allocate(power_, bins_, 0.f) || !Allocate(scale_, bins_, 1.f)) {
     return;
   }
-  if (ampScale_ == 1 && !Allocate(db_, bins_, kNoDb)) return;
   if (channel_ == kDualChannel && !Allocate(running_, bins_, 0.f)) return;
   if (octave_) {
     if (!bands_.Build(octaveNumber_, grid_)) {
@@ -161,7 +154,6 @@ void TSpectralData::Reset() {
   std::fill(running_.begin(), running_.end(), 0.f);
   std::fill(ringPower_.begin(), ringPower_.end(), 0.f);
   std::fill(ringComplex_.begin(), ringComplex_.end(), 0.f);
-  std::fill(db_.begin(), db_.end(), kNoDb);
   std::fill(bandValues_.begin(), bandValues_.end(), kNoDb);
   count_ = 0;
   ringIndex_ = 0;
@@ -208,7 +200,6 @@ void TSpectralData::Average(bool bandMean) {
   // be compared with a cross-spectrum magnitude by peak hold.
   const bool ratio = IsRatio() && !running_.empty();
   const bool hold = peakHold_ && !octave_ && !ratio;
-  const bool log = !db_.empty();
 
   if (ring_) {
     float* slotPower = &ringPower_[size_t{ringIndex_} * bins_];
@@ -257,7 +248,6 @@ void TSpectralData::Average(bool bandMean) {
       power_[i] = newPower;
       complex_[2 * i] = newRe;
       complex_[2 * i + 1] = newIm;
-      if (log) db_[i] = PowerDb(newPower);
     }
   }
   TrackPeakBin();
@@ -311,7 +301,6 @@ void TSpectralData::AverageOfChannels(const TSpectralData& x, const TSpectralDat
 void TSpectralData::StoreRatio(uint32_t i, float value, bool hold) {
   if (hold && !(value > power_[i])) return;
   power_[i] = value;
-  if (!db_.empty()) db_[i] = PowerDb(value);
 }
 
 void TSpectralData::RealTransfer(const TSpectralData& numerator, const TSpectralData& denominator) {

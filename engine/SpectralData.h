@@ -7,9 +7,9 @@
 // Bin i lies at i x BinWidth() Hz. After Transform the block holds B complex bins
 // interleaved (re, im); bin 0 carries the DC term in its real slot and the Nyquist term in
 // its imaginary slot. Inside the engine a full-scale sine on a bin centre has power 1.0.
-// Stored averages: power (squared magnitude; magnitude for cross spectra), complex (re, im)
-// and, on a logarithmic amplitude scale, dB. On a fractional-octave axis one dB value per
-// band as well. The last bin (B - 1) is never averaged and stays at its reset value.
+// Stored averages: power (squared magnitude; magnitude for cross spectra) and complex
+// (re, im); dB values are derived from the power when read. On a fractional-octave axis one
+// dB value per band as well. The last bin (B - 1) is never averaged and stays at its reset value.
 //
 // Everything runs on the main thread; the per-block operations (SetBlockSample ... Average
 // and the dual-channel results) allocate nothing.
@@ -208,7 +208,6 @@ class TSpectralData {
   std::vector<float> block_;       // N
   std::vector<float> complex_;     // 2B
   std::vector<float> power_;       // B
-  std::vector<float> db_;          // B, logarithmic amplitude scale only
   std::vector<float> running_;     // B, two-channel spectra: the power average behind a ratio
   TOctaveBands bands_;             // fractional-octave axis only
   std::vector<float> bandValues_;  // per band, dB

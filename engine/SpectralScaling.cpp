@@ -149,7 +149,9 @@ float TSpectralData::Value(uint32_t i) const {
   if (density_) {
     v = densityType_ == 1 ? AmplitudeToDb(p > 0.f ? std::sqrt(p) : 0.f) : ToDb(p);
   } else {
-    v = db_.empty() ? ToDb(p) : db_[i];
+    // Derived when read rather than kept per bin: a display reads a few thousand values
+    // per repaint, while the averaging pass would take a logarithm per bin per block.
+    v = ToDb(p);
   }
   // kNoDb marks "no value" and stays so; an offset would turn it into a level.
   if (v != kNoDb) v += DisplayDbOffset();
