@@ -34,7 +34,10 @@ TAnalyzerCore::Impl::Impl(TAnalyzerCore& core, const TCoreOptions& coreOptions)
     : owner(core), options(coreOptions), headlessDialogs([this] { return Folder(kFolderWave); }) {
   programPath = options.programSettingsPath.empty() ? ::orvanix::ProgramSettingsPath()
                                                     : options.programSettingsPath;
-  if (options.loadProgramSettings) LoadProgramSettingsFile(program, settings, programPath);
+  if (options.loadProgramSettings) {
+    programRefused =
+        LoadProgramSettingsFile(program, settings, programPath) == ProfileLoad::kRefused;
+  }
   if (!IsValidMode(settings.opMode)) settings.opMode = kModeRealTime;
   for (int i = 0; i < kFolderKindCount; ++i) lastFolders[i] = settings.paths.folders[i];
   headlessConsumer = options.headless;

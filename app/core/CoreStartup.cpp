@@ -1,5 +1,7 @@
 // Start-up after the windows exist, and the exit sequence.
 #include "app/core/AnalyzerCore.h"
+
+#include <filesystem>
 #include "app/core/CoreState.h"
 #include "app/core/CoreTexts.h"
 #include "engine/Messages.h"
@@ -44,7 +46,21 @@ bool TAnalyzerCore::RequestExit() {
 void TAnalyzerCore::Shutdown() {
   Impl& d = *impl_;
   Stop();
-  if (d.options.saveProgramSettings) SaveProgramSettingsFile(d.program, d.settings, d.programPath);
+  if (!d.options.saveProgramSettings) return;
+  if (d.programRefused) {
+    // Keep the file we could not read under a name of its own before writing a fresh one.
+    std::string aside = d.programPath + ".refused";
+    for (int n = 2; std::filesystem::exists(aside) && n < 100; ++n) {
+      aside = d.programPath + ".refused" + std::to_string(n);
+    }
+    std::error_code error;
+    std::filesystem::rename(d.programPath, aside, error);
+    if (error) return;  // keep it where it is; the settings of this run are not saved
+    ReportError(Format(kMsgProgramSettingsKept, d.programPath.c_str(), aside.c_str()),
+                MessageIcon::Information);
+    d.programRefused = false;
+  }
+  SaveProgramSettingsFile(d.program, d.settings, d.programPath);
 }
 
 }  // namespace orvanix

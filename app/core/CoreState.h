@@ -41,6 +41,9 @@ struct TAnalyzerCore::Impl final : public TRunLoopHost {
   TCoreOptions options;
   std::string programPath;
   TProfile program;  // the program settings file's lines, written back at exit
+  // The program settings file existed but was refused at start-up (unreadable, too large):
+  // it is moved aside at exit rather than overwritten, so nothing the user had is lost.
+  bool programRefused = false;
   TAnalyzerSettings settings;
   TEngineObjects engine;
   std::unique_ptr<TWaveFile> document;

@@ -19,6 +19,10 @@ inline constexpr const char* kMsgFileIoWhileOpen =
 inline constexpr const char* kTitleOpeningWave = "Opening Wave file...";
 inline constexpr const char* kTitleSavingWave = "Saving Wave file...";
 // Our own: a delete that would remove the open document.
+// Our own: at exit, after the program settings file could not be read at start-up.
+inline constexpr const char* kMsgProgramSettingsKept =
+    "The settings file %s could not be read when the program started.  It was kept as %s and "
+    "the current settings were saved in a new file.";
 inline constexpr const char* kMsgDeleteOpenDocument =
     "The file %s is open.  Close it before deleting it.";
 

@@ -2,6 +2,9 @@
 // the core, listeners and their order, the consumer rule, the status.
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
+
 #include <string>
 #include <vector>
 
@@ -205,6 +208,29 @@ TEST_F(AnalyzerCoreTest, StartUpOpensTheArgumentOrTheLastFile) {
   core_->StartUp("");
   ASSERT_TRUE(core_->HasDocument());
   EXPECT_EQ(core_->Document()->TargetPath(), wave);
+}
+
+// A settings file the program refused at start-up (here: too large) is not overwritten at
+// exit: it is kept under another name and the current settings go into a new file.
+TEST_F(AnalyzerCoreTest, ARefusedSettingsFileIsKeptAtExit) {
+  const std::string path = options_.programSettingsPath;
+  const std::string original = std::string(17 * 1024 * 1024, 'x');
+  {
+    std::ofstream out(path, std::ios::binary);
+    out << original;
+  }
+  options_.loadProgramSettings = true;
+  options_.saveProgramSettings = true;
+  MakeCore();
+  core_->Shutdown();
+
+  std::ifstream kept(path + ".refused", std::ios::binary);
+  ASSERT_TRUE(kept.good()) << "the refused file was not kept";
+  const std::string keptText((std::istreambuf_iterator<char>(kept)), {});
+  EXPECT_EQ(keptText.size(), original.size());
+  TProfile fresh;
+  EXPECT_EQ(fresh.Load(path), ProfileLoad::kLoaded);
+  EXPECT_TRUE(fresh.HasSection(kSectionFileHistory));
 }
 
 TEST_F(AnalyzerCoreTest, ListenersAreToldInTheirOrderAndSpectraNeedAConsumer) {
