@@ -60,6 +60,7 @@ struct ProcessingSettings {
   // Recomputes hop size and delay in samples, and forces mode 0 for a mono format or a
   // mode outside 0 ... 12.
   void UpdateDerived();
+  bool operator==(const ProcessingSettings&) const = default;
   // Nyquist frequency in Hz including decimation and the rate correction factor.
   float Nyquist() const;
   // Bin width in Hz: Nyquist / (N / 2).
@@ -79,6 +80,7 @@ struct ScalingSettings {
 
   // n of 1/n octave, with unsupported values treated as 3.
   uint16_t EffectiveOctaveNumber() const;
+  bool operator==(const ScalingSettings&) const = default;
 };
 
 // Derived values in hop/delay terms, usable without a record.

@@ -5,6 +5,7 @@
 #include "app/core/CoreState.h"
 #include "app/core/CoreTexts.h"
 #include "engine/Messages.h"
+#include "engine/ProcessingStep.h"
 #include "files/CalibrationFile.h"
 
 namespace orvanix {
@@ -23,12 +24,21 @@ bool TAnalyzerCore::ApplySettings(const TAnalyzerSettings& settings, SettingsOri
   const bool playing = State() == kStatePlaying;
   Stop();
   const bool devicesChanged = !(settings.devices == d.settings.devices);
+  // Only processing and scaling shape the engine objects; a change of colours, markers,
+  // paths or trigger keeps the spectra and their averages.
+  const bool engineChanged = !(settings.processing == d.settings.processing) ||
+                             !(settings.scaling == d.settings.scaling) || !d.engine.left;
   const int32_t mode = d.settings.opMode;
   d.settings = settings;
   // The mode changes only through SetMode, with its prompts.
   d.settings.opMode = mode;
   if (devicesChanged && d.portsCreated) d.CreatePorts();
-  const bool built = d.Rebuild();
+  bool built = true;
+  if (engineChanged) {
+    built = d.Rebuild();
+  } else {
+    ApplyCalibration(d.CalibrationOn() ? &d.settings.calibration : nullptr, d.engine);
+  }
   d.ApplyFullScale();
   d.Notify([](TAnalyzerObserver& o) { o.SettingsChanged(); });
   d.StatusChanged();

@@ -233,6 +233,28 @@ TEST_F(AnalyzerCoreTest, ARefusedSettingsFileIsKeptAtExit) {
   EXPECT_TRUE(fresh.HasSection(kSectionFileHistory));
 }
 
+// A settings change that does not shape the engine (markers here) keeps the spectra and
+// their averages; a processing change rebuilds and clears them.
+TEST_F(AnalyzerCoreTest, OnlyEngineSettingsRebuildTheSpectra) {
+  ASSERT_TRUE(core_->OpenWave(ToneFile("keep.wav", 44100)));
+  core_->SetHeadlessConsumer(true);
+  ASSERT_TRUE(core_->Start());
+  ASSERT_TRUE(core_->WaitUntilStopped(20000));
+  const TSpectralData* before = core_->Engine().left.get();
+  const uint32_t averaged = before->AverageCount();
+  ASSERT_GT(averaged, 0u);
+
+  ASSERT_TRUE(core_->ChangeSettings([](TAnalyzerSettings& s) { s.markers.enable[0] = 1; },
+                                    SettingsOrigin::Dialog));
+  EXPECT_EQ(core_->Engine().left.get(), before);
+  EXPECT_EQ(core_->Engine().left->AverageCount(), averaged);
+
+  ASSERT_TRUE(core_->ChangeSettings([](TAnalyzerSettings& s) { s.processing.fftSize = 2048; },
+                                    SettingsOrigin::Dialog));
+  EXPECT_EQ(core_->Engine().left->FftSize(), 2048u);
+  EXPECT_EQ(core_->Engine().left->AverageCount(), 0u);
+}
+
 TEST_F(AnalyzerCoreTest, ListenersAreToldInTheirOrderAndSpectraNeedAConsumer) {
   std::vector<std::string> log;
   TLoggingObserver spectrum("spectrum", log), spectrogram("spectrogram", log),
