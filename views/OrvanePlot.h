@@ -144,6 +144,8 @@ class TOrvanePlot : public TPlotBase {
   void OptionsChanged();
   void ClearSpectrumRequested();
   void PropertiesRequested();
+  // The user asked for the "Overlay Management" dialog.
+  void OverlaysRequested();
   void HelpRequested();
 
  protected:
@@ -200,7 +202,7 @@ class TOrvanePlot : public TPlotBase {
   static QPen TracePen(const QPainter& painter, const QColor& color);
 
   // Mouse helpers.
-  void ShowContextMenu(const QPoint& globalPos);
+  void ShowContextMenu(const QPoint& globalPos, int pane);
   void ShowCursorMenu(const QPoint& globalPos);
   void CopyCursorValues();
   void WriteTextFileWithDialog();

@@ -12,6 +12,7 @@
 #include <cmath>
 
 #include "views/OrvanePlot.h"
+#include "views/TextFormat.h"
 #include "views/ViewTexts.h"
 
 namespace orvanix {
@@ -117,10 +118,10 @@ void TOrvanePlot::contextMenuEvent(QContextMenuEvent* event) {
       }
     }
   }
-  ShowContextMenu(event->globalPos());
+  ShowContextMenu(event->globalPos(), std::max(0, PaneAt(event->pos())));
 }
 
-void TOrvanePlot::ShowContextMenu(const QPoint& globalPos) {
+void TOrvanePlot::ShowContextMenu(const QPoint& globalPos, int pane) {
   QMenu menu(this);
   menu.addAction(QString::fromUtf8(viewtext::kMenuCopyAsText), this, &TOrvanePlot::CopyAsText);
   menu.addAction(QString::fromUtf8(viewtext::kMenuWriteTextFile), this,
@@ -138,6 +139,14 @@ void TOrvanePlot::ShowContextMenu(const QPoint& globalPos) {
       menu.addAction(QString::fromUtf8(viewtext::kMenuZoomOut), this, &TOrvanePlot::ZoomOut);
   zoomOut->setEnabled(zoomed_);
   menu.addSeparator();
+  // Overlays of the pane that was clicked: snapshot the trace into a slot, or manage them.
+  QMenu* capture = menu.addMenu(QString::fromUtf8(viewtext::kMenuCaptureOverlay));
+  for (int slot = 1; slot <= kOverlaySlots; ++slot) {
+    capture->addAction(
+        QString::fromStdString(views::CFormat(viewtext::kOverlayCaptureLegend, slot)), this,
+        [this, pane, slot] { CaptureOverlay(pane, slot); });
+  }
+  menu.addAction(QString::fromUtf8(viewtext::kMenuOverlays), this, &TOrvanePlot::OverlaysRequested);
   menu.addAction(QString::fromUtf8(viewtext::kMenuProperties), this,
                  &TOrvanePlot::PropertiesRequested);
   menu.addAction(QString::fromUtf8(viewtext::kMenuHelp), this, &TOrvanePlot::HelpRequested);

@@ -49,6 +49,9 @@ inline constexpr const char* kMenuAutoscale = "&Autoscale Spectrum";
 inline constexpr const char* kMenuBandwidthQ = "Bandwidth and &Q Factor";
 inline constexpr const char* kMenuViewDataValues = "&View Data Values";
 inline constexpr const char* kMenuProperties = "&Properties";
+// Our own: overlays are captured and managed from the plot's menu.
+inline constexpr const char* kMenuCaptureOverlay = "Capture &Overlay";
+inline constexpr const char* kMenuOverlays = "O&verlays...";
 inline constexpr const char* kMenuHelp = "&Help";
 inline constexpr const char* kMenuZoomOut = "&Zoom Out";
 // Context menu of the measurement cursor.

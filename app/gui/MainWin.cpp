@@ -14,7 +14,6 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
-#include "engine/TimeText.h"
 #include "app/gui/AppIcon.h"
 #include "app/gui/CommandMenus.h"
 #include "app/gui/GuiCoreDialogs.h"
@@ -23,6 +22,7 @@
 #include "app/gui/TransportBar.h"
 #include "app/gui/ViewWindows.h"
 #include "engine/Messages.h"
+#include "engine/TimeText.h"
 #include "files/Configuration.h"
 #include "files/WaveFile.h"
 #include "ui/FileDialogs.h"
@@ -86,6 +86,8 @@ TMainWin::TMainWin(TAnalyzerCore& core, const TMainWinOptions& options)
   connect(windows_, &TViewWindows::WindowsChanged, this, [this] { UpdateCommands(); });
   connect(windows_, &TViewWindows::SpectrumPropertiesRequested, this,
           [this] { RunCommand(kCmdSpectrumOptions); });
+  connect(windows_, &TViewWindows::SpectrumOverlaysRequested, this,
+          [this] { RunOverlayManagement(); });
   connect(windows_, &TViewWindows::HelpRequested, this, [this] { RunCommand(kCmdHelpContents); });
   connect(mdi_, &QMdiArea::subWindowActivated, this, [this] { UpdateCommands(); });
   if (QClipboard* clipboard = QApplication::clipboard()) {

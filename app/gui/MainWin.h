@@ -112,6 +112,8 @@ class TMainWin : public QMainWindow, public TAnalyzerObserver {
  private:
   // Commands by kind (MainWinCommands.cpp, MainWinFiles.cpp).
   bool RunDialogCommand(int32_t command);
+  // "Overlay Management", asked for from the spectrum view's menu (it has no command number).
+  bool RunOverlayManagement();
   bool OpenCommand();
   bool SaveAsCommand();
   bool DeleteCommand();

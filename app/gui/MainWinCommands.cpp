@@ -194,6 +194,15 @@ bool TMainWin::RunDialogCommand(int32_t command) {
   return run(this, core_);
 }
 
+bool TMainWin::RunOverlayManagement() {
+#ifdef ORVANIX_HAVE_DIALOGS
+  FlushViewOptions();
+  return RunOverlayDialog(this, core_);
+#else
+  return false;
+#endif
+}
+
 // ---------------------------------------------------------------------------- windows
 
 namespace {

@@ -19,6 +19,7 @@ TSpectrumWindow::TSpectrumWindow(TAnalyzerCore& core, QWidget* parent)
   ApplyCoreSettings();
   connect(plot_, &TOrvanePlot::OptionsChanged, this, [this] { ownOptions_ = plot_->Options(); });
   connect(plot_, &TOrvanePlot::PropertiesRequested, this, &TSpectrumWindow::PropertiesRequested);
+  connect(plot_, &TOrvanePlot::OverlaysRequested, this, &TSpectrumWindow::OverlaysRequested);
   connect(plot_, &TOrvanePlot::HelpRequested, this, &TSpectrumWindow::HelpRequested);
   connect(plot_, &TOrvanePlot::ClearSpectrumRequested, this, &TSpectrumWindow::ClearRequested);
 }

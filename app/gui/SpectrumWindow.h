@@ -43,6 +43,7 @@ class TSpectrumWindow : public QWidget, public TAnalyzerObserver {
 
  signals:
   void PropertiesRequested();
+  void OverlaysRequested();
   void HelpRequested();
   void ClearRequested();
 

@@ -110,6 +110,8 @@ QWidget* TViewWindows::MakeContent(WindowKind kind) {
       auto* window = new TSpectrumWindow(core_);
       connect(window, &TSpectrumWindow::PropertiesRequested, this,
               &TViewWindows::SpectrumPropertiesRequested);
+      connect(window, &TSpectrumWindow::OverlaysRequested, this,
+              &TViewWindows::SpectrumOverlaysRequested);
       connect(window, &TSpectrumWindow::HelpRequested, this, &TViewWindows::HelpRequested);
       connect(window, &TSpectrumWindow::ClearRequested, this,
               [this] { core_.Execute(kCmdClearAllViews); });

@@ -90,6 +90,7 @@ class TViewWindows : public QObject {
   void WindowsChanged();
   // The spectrum window asks for its options dialog or for help.
   void SpectrumPropertiesRequested();
+  void SpectrumOverlaysRequested();
   void HelpRequested();
 
  private:
