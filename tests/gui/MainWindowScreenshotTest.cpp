@@ -90,6 +90,46 @@ TEST_F(MainWindowScreenshotTest, SpectrumViewOnTheDemoRecording) {
   EXPECT_GT(Count(view, ColorFromRef(core_->Settings().spectrumPlot.lineColor)), 500);
 }
 
+// The same recording on a linear frequency axis and as 1/3-octave bars: each picture must
+// show the trace or bars in the view's colour.
+TEST_F(MainWindowScreenshotTest, LinearAndOctaveAxes) {
+  const std::string path = DemoLikeFile();
+  MakeFrame();
+  frame_->resize(1100, 720);
+  QApplication::processEvents();
+  frame_->StartUp(path);
+  ASSERT_TRUE(core_->IsWindowOpen(kWindowSpectrum));
+  ASSERT_TRUE(frame_->RunCommand(kCmdTileHorizontal));
+
+  struct Axis {
+    uint16_t freqScale;
+    int32_t plotType;  // 0 line, 1 bar
+    const char* file;
+  };
+  for (const Axis& axis : {Axis{0, 0, "main-linear.png"}, Axis{2, 1, "main-octave.png"}}) {
+    ASSERT_TRUE(core_->ChangeSettings(
+        [&](TAnalyzerSettings& s) {
+          s.scaling.freqScale = axis.freqScale;
+          s.spectrumPlot.plotType = axis.plotType;
+          s.spectrumPlot.startFreqHz = axis.freqScale == 0 ? 0.0f : 20.0f;
+        },
+        SettingsOrigin::Dialog));
+    core_->RunLoop().SetAutoStep(false);
+    ASSERT_TRUE(core_->Rewind());
+    ASSERT_TRUE(frame_->RunCommand(kCmdRun));
+    for (int i = 0; i < 1000 && core_->IsRunning(); ++i) core_->RunLoop().Step();
+    ASSERT_FALSE(core_->IsRunning());
+    core_->RunLoop().SetAutoStep(true);
+    frame_->RefreshStatus();
+    QApplication::processEvents();
+    const QImage image = frame_->grab().toImage();
+    ASSERT_TRUE(image.save(QString::fromStdString(Output(axis.file))));
+    const QImage view = frame_->Windows().SubWindow(kWindowSpectrum)->grab().toImage();
+    EXPECT_GT(Count(view, ColorFromRef(core_->Settings().spectrumPlot.lineColor)), 500)
+        << axis.file;
+  }
+}
+
 TEST_F(MainWindowScreenshotTest, MenusOfTheFrame) {
   MakeFrame();
   frame_->StartUp({});
