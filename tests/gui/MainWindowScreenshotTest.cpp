@@ -40,6 +40,16 @@ class MainWindowScreenshotTest : public GuiFixture {
                   {{1000.0, 0.5, 0}, {440.0, 0.316, 1}, {3000.0, 0.1, 1}}, 1.7e-4);
     return path;
   }
+  // The frame at a fixed size, started on the demo-like recording with its spectrum view tiled.
+  void OpenDemoLikeFile() {
+    const std::string path = DemoLikeFile();
+    MakeFrame();
+    frame_->resize(1100, 720);
+    QApplication::processEvents();
+    frame_->StartUp(path);
+    ASSERT_TRUE(core_->IsWindowOpen(kWindowSpectrum));
+    ASSERT_TRUE(frame_->RunCommand(kCmdTileHorizontal));
+  }
   // Pixels of about `color` in the image.
   static int Count(const QImage& image, const QColor& color) {
     int n = 0;
@@ -57,13 +67,7 @@ class MainWindowScreenshotTest : public GuiFixture {
 };
 
 TEST_F(MainWindowScreenshotTest, SpectrumViewOnTheDemoRecording) {
-  const std::string path = DemoLikeFile();
-  MakeFrame();
-  frame_->resize(1100, 720);
-  QApplication::processEvents();
-  frame_->StartUp(path);
-  ASSERT_TRUE(core_->IsWindowOpen(kWindowSpectrum));
-  ASSERT_TRUE(frame_->RunCommand(kCmdTileHorizontal));
+  ASSERT_NO_FATAL_FAILURE(OpenDemoLikeFile());
 
   // While running: one block in, the meter shows both channels.
   core_->RunLoop().SetAutoStep(false);
@@ -93,13 +97,7 @@ TEST_F(MainWindowScreenshotTest, SpectrumViewOnTheDemoRecording) {
 // The same recording on a linear frequency axis and as 1/3-octave bars: each picture must
 // show the trace or bars in the view's colour.
 TEST_F(MainWindowScreenshotTest, LinearAndOctaveAxes) {
-  const std::string path = DemoLikeFile();
-  MakeFrame();
-  frame_->resize(1100, 720);
-  QApplication::processEvents();
-  frame_->StartUp(path);
-  ASSERT_TRUE(core_->IsWindowOpen(kWindowSpectrum));
-  ASSERT_TRUE(frame_->RunCommand(kCmdTileHorizontal));
+  ASSERT_NO_FATAL_FAILURE(OpenDemoLikeFile());
 
   struct Axis {
     uint16_t freqScale;
