@@ -353,6 +353,10 @@ class CrossCheckTest : public test::CoreFixture {
 
   std::string Make(const std::string& name) const { return scratch_.File(name); }
 
+  // Analyses a noise file and checks every channel, bin by bin, against Welch's estimate.
+  void ExpectNoiseMatchesWelch(const std::string& path, uint32_t channels, uint16_t bytes,
+                               uint32_t segments, const char* label);
+
   TBlockTimes times_;
 };
 
@@ -376,6 +380,21 @@ std::string Describe(const TDeviation& d) {
 // two bins from a tone) and, at 16 bits, the rounding noise of the file (about -120 dB
 // per bin).
 constexpr double kRelative = 3e-6;
+
+void CrossCheckTest::ExpectNoiseMatchesWelch(const std::string& path, uint32_t channels,
+                                             uint16_t bytes, uint32_t segments, const char* label) {
+  const TWelch welch = Welch(path, kN, kN / 2);
+  ASSERT_EQ(welch.channels, channels);
+  ASSERT_EQ(welch.segments, segments);
+  Analyse(path);
+  EXPECT_EQ(core_->BlockCount(), segments);
+  for (uint32_t c = 0; c < channels; ++c) {
+    const TDeviation d =
+        Compare(Spectrum(c), welch.pxx[c], FullScale(bytes), 1, kBins - 2, kRelative, 0);
+    EXPECT_LE(d.worst, 1.0) << label << ", channel " << c << ": " << Describe(d);
+    std::printf("%s, channel %u: %s\n", label, c, Describe(d).c_str());
+  }
+}
 constexpr double kFloor = 5e-7;
 
 // ---- 1. bin by bin against scipy.signal.welch ----------------------------------------------
@@ -454,13 +473,7 @@ TEST_F(CrossCheckTest, WhiteNoiseMatchesWelch16BitMono) {
   const std::string path = Make("noise16.wav");
   ASSERT_TRUE(RunSox("-R -n -r 48000 -b 16 -c 1 " + path + " synth " +
                      std::to_string(FramesFor(kN, kN / 2, 40)) + "s whitenoise vol 0.5"));
-  const TWelch welch = Welch(path, kN, kN / 2);
-  ASSERT_EQ(welch.segments, 40u);
-  Analyse(path);
-  EXPECT_EQ(core_->BlockCount(), 40u);
-  const TDeviation d = Compare(Spectrum(0), welch.pxx[0], FullScale(2), 1, kBins - 2, kRelative, 0);
-  EXPECT_LE(d.worst, 1.0) << Describe(d);
-  std::printf("16-bit white noise: %s\n", Describe(d).c_str());
+  ASSERT_NO_FATAL_FAILURE(ExpectNoiseMatchesWelch(path, 1, 2, 40, "16-bit white noise"));
 }
 
 TEST_F(CrossCheckTest, WhiteAndPinkNoiseMatchWelch24BitStereo) {
@@ -471,16 +484,7 @@ TEST_F(CrossCheckTest, WhiteAndPinkNoiseMatchWelch24BitStereo) {
   const std::string path = Make("noise24.wav");
   ASSERT_TRUE(RunSox("-R -n -t wavpcm -r 48000 -b 24 -c 2 " + path + " synth " +
                      std::to_string(FramesFor(kN, kN / 2, 30)) + "s whitenoise pinknoise vol 0.5"));
-  const TWelch welch = Welch(path, kN, kN / 2);
-  ASSERT_EQ(welch.channels, 2u);
-  Analyse(path);
-  EXPECT_EQ(core_->BlockCount(), 30u);
-  for (uint32_t c = 0; c < 2; ++c) {
-    const TDeviation d =
-        Compare(Spectrum(c), welch.pxx[c], FullScale(3), 1, kBins - 2, kRelative, 0);
-    EXPECT_LE(d.worst, 1.0) << "channel " << c << ": " << Describe(d);
-    std::printf("24-bit noise, channel %u: %s\n", c, Describe(d).c_str());
-  }
+  ASSERT_NO_FATAL_FAILURE(ExpectNoiseMatchesWelch(path, 2, 3, 30, "24-bit noise"));
 }
 
 // ---- 2. blocks and end position ---------------------------------------------------------------

@@ -50,6 +50,17 @@ class MainWindowScreenshotTest : public GuiFixture {
     ASSERT_TRUE(core_->IsWindowOpen(kWindowSpectrum));
     ASSERT_TRUE(frame_->RunCommand(kCmdTileHorizontal));
   }
+  // Steps the run to the end of the file by hand (the run loop's timer is off for these runs),
+  // then saves the frame's picture as `name`.
+  void FinishAndSave(const std::string& name, QImage& image) {
+    for (int i = 0; i < 1000 && core_->IsRunning(); ++i) core_->RunLoop().Step();
+    ASSERT_FALSE(core_->IsRunning());
+    core_->RunLoop().SetAutoStep(true);
+    frame_->RefreshStatus();
+    QApplication::processEvents();
+    image = frame_->grab().toImage();
+    ASSERT_TRUE(image.save(QString::fromStdString(Output(name))));
+  }
   // Pixels of about `color` in the image.
   static int Count(const QImage& image, const QColor& color) {
     int n = 0;
@@ -79,15 +90,8 @@ TEST_F(MainWindowScreenshotTest, SpectrumViewOnTheDemoRecording) {
   ASSERT_TRUE(running.save(QString::fromStdString(Output("main-running.png"))));
   const QImage status = frame_->StatusBarWidget()->grab().toImage();
   EXPECT_GT(Count(status, TStatusBar::Green()), 100);
-  // On to the end of the file by hand: the run loop's own timer was not armed for this run.
-  for (int i = 0; i < 1000 && core_->IsRunning(); ++i) core_->RunLoop().Step();
-  ASSERT_FALSE(core_->IsRunning());
-  core_->RunLoop().SetAutoStep(true);
-
-  frame_->RefreshStatus();
-  QApplication::processEvents();
-  const QImage done = frame_->grab().toImage();
-  ASSERT_TRUE(done.save(QString::fromStdString(Output("main-window.png"))));
+  QImage done;
+  ASSERT_NO_FATAL_FAILURE(FinishAndSave("main-window.png", done));
   EXPECT_EQ(done.size(), frame_->size() * frame_->devicePixelRatio());
   // The spectrum view draws its traces in the line colour of the options.
   const QImage view = frame_->Windows().SubWindow(kWindowSpectrum)->grab().toImage();
@@ -115,13 +119,8 @@ TEST_F(MainWindowScreenshotTest, LinearAndOctaveAxes) {
     core_->RunLoop().SetAutoStep(false);
     ASSERT_TRUE(core_->Rewind());
     ASSERT_TRUE(frame_->RunCommand(kCmdRun));
-    for (int i = 0; i < 1000 && core_->IsRunning(); ++i) core_->RunLoop().Step();
-    ASSERT_FALSE(core_->IsRunning());
-    core_->RunLoop().SetAutoStep(true);
-    frame_->RefreshStatus();
-    QApplication::processEvents();
-    const QImage image = frame_->grab().toImage();
-    ASSERT_TRUE(image.save(QString::fromStdString(Output(axis.file))));
+    QImage image;
+    ASSERT_NO_FATAL_FAILURE(FinishAndSave(axis.file, image));
     const QImage view = frame_->Windows().SubWindow(kWindowSpectrum)->grab().toImage();
     EXPECT_GT(Count(view, ColorFromRef(core_->Settings().spectrumPlot.lineColor)), 500)
         << axis.file;
