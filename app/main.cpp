@@ -3,12 +3,14 @@
 // (app/core/Headless.cpp).
 #include <vector>
 
+#include "app/Modules.h"
 #include "app/core/Headless.h"
 #ifdef ORVANIX_WITH_GUI
 #include "app/gui/WindowedApp.h"
 #endif
 
 int main(int argc, char** argv) {
+  orvanix::RegisterProgramModules();
 #ifdef ORVANIX_WITH_GUI
   if (!orvanix::WantsHeadless(argc, argv) && orvanix::HaveDisplay()) {
     return orvanix::RunWindowed(argc, argv);

@@ -128,6 +128,9 @@ std::vector<TAnalyzerObserver*> TAnalyzerCore::Impl::Listeners() const {
     for (const auto& [observer, r] : observers) {
       if (r == role) list.push_back(observer);
     }
+    for (const auto& module : modules) {
+      if (module->Role() == role) list.push_back(module.get());
+    }
   };
   for (WindowKind kind : kViews) {
     if (windows[kind]) list.push_back(windows[kind]);
@@ -139,6 +142,7 @@ std::vector<TAnalyzerObserver*> TAnalyzerCore::Impl::Listeners() const {
   for (WindowKind kind : kOthers) {
     if (windows[kind]) list.push_back(windows[kind]);
   }
+  addRole(kRoleUtility);
   addRole(kRoleAutomation);
   addRole(kRoleFrame);
   return list;
@@ -158,6 +162,9 @@ bool TAnalyzerCore::Impl::HasSpectrumConsumers() const {
   }
   for (const auto& [observer, role] : observers) {
     if (role == kRoleDataLogger || role == kRoleAutomation) return true;
+  }
+  for (const auto& module : modules) {
+    if (module->ConsumesSpectra()) return true;
   }
   return false;
 }
@@ -199,7 +206,11 @@ void TAnalyzerCore::Impl::RecordingSaved(const std::string& path) {
 TAnalyzerCore::TAnalyzerCore(const TCoreOptions& options)
     : impl_(std::make_unique<Impl>(*this, options)) {}
 
-TAnalyzerCore::~TAnalyzerCore() = default;
+TAnalyzerCore::~TAnalyzerCore() {
+  // Modules go first, newest first, while the rest of the core is whole: they may still
+  // stop what they run or detach.
+  while (!impl_->modules.empty()) impl_->modules.pop_back();
+}
 
 const std::string& TAnalyzerCore::ProgramSettingsPath() const {
   return impl_->programPath;

@@ -22,6 +22,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "acquisition/RunLoopTypes.h"
@@ -37,6 +38,7 @@ class TSoundInput;         // acquisition/SoundInput.h
 class TSoundOutput;        // acquisition/SoundOutput.h
 class TRunLoop;            // acquisition/RunLoop.h
 class TProfile;            // files/Profile.h
+class TCoreModule;         // app/core/CoreModule.h
 
 // Window slots, in the order of the `ViewStatus` flags (and of reopening at start-up).
 enum WindowKind : int32_t {
@@ -68,8 +70,9 @@ inline bool IsView(WindowKind kind) {
 // Listeners that are not windows, notified after the windows in this order.
 enum ObserverRole : int32_t {
   kRoleDataLogger = 0,  // after the views, before the measurement windows
-  kRoleAutomation,      // advise links: after every window
+  kRoleAutomation,      // advise links: after every window and utility
   kRoleFrame,           // the main window's status bar, toolbar and title: last
+  kRoleUtility,         // subsystems without a window slot: after the windows, before automation
 };
 
 // Everything a window or listener may be told. All default to doing nothing; every call
@@ -362,6 +365,21 @@ class TAnalyzerCore {
 
   // The run loop itself (tests and automation inspect it).
   TRunLoop& RunLoop();
+
+  // ---- modules (app/core/CoreModule.h) ----
+  // Takes a subsystem: it joins the listeners at its role, reads its sections of the program
+  // settings file, and is asked first about the commands it owns. Modules live as long as
+  // the core.
+  void AddModule(std::unique_ptr<TCoreModule> module);
+  // The module registered under `name`, or nullptr.
+  TCoreModule* FindModule(std::string_view name) const;
+  template <class T>
+  T* FindModule(std::string_view name) const {
+    return dynamic_cast<T*>(FindModule(name));
+  }
+  std::vector<TCoreModule*> Modules() const;
+  // The module that runs `command`, or nullptr (the core's own or the GUI's).
+  TCoreModule* CommandOwner(int32_t command) const;
 
  private:
   struct Impl;

@@ -53,6 +53,7 @@ int32_t WindowForCommand(int32_t command) {
 bool TAnalyzerCore::Execute(int32_t command) {
   Impl& d = *impl_;
   if (!IsEnabled(command)) return false;
+  if (TCoreModule* owner = CommandOwner(command)) return owner->Execute(command);
   switch (command) {
     case kCmdNew:
       return NewDocument();
@@ -99,6 +100,7 @@ bool TAnalyzerCore::Execute(int32_t command) {
 
 bool TAnalyzerCore::IsEnabled(int32_t command) const {
   const Impl& d = *impl_;
+  if (const TCoreModule* owner = CommandOwner(command)) return owner->IsEnabled(command);
   const int32_t mode = d.settings.opMode;
   const bool realTime = mode == kModeRealTime;
   const bool document = d.document != nullptr;
@@ -172,6 +174,7 @@ bool TAnalyzerCore::IsEnabled(int32_t command) const {
 
 bool TAnalyzerCore::IsChecked(int32_t command) const {
   const Impl& d = *impl_;
+  if (const TCoreModule* owner = CommandOwner(command)) return owner->IsChecked(command);
   switch (command) {
     case kCmdModeRealTime:
       return d.settings.opMode == kModeRealTime;

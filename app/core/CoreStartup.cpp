@@ -46,6 +46,7 @@ bool TAnalyzerCore::RequestExit() {
 void TAnalyzerCore::Shutdown() {
   Impl& d = *impl_;
   Stop();
+  for (const auto& module : d.modules) module->Shutdown();
   if (!d.options.saveProgramSettings) return;
   if (d.programRefused) {
     // Keep the file we could not read under a name of its own before writing a fresh one.
@@ -60,6 +61,7 @@ void TAnalyzerCore::Shutdown() {
                 MessageIcon::Information);
     d.programRefused = false;
   }
+  for (const auto& module : d.modules) module->SaveProgramSettings(d.program);
   SaveProgramSettingsFile(d.program, d.settings, d.programPath);
 }
 

@@ -13,6 +13,7 @@
 #include "acquisition/SoundInput.h"
 #include "acquisition/SoundOutput.h"
 #include "app/core/AnalyzerCore.h"
+#include "app/core/CoreModule.h"
 #include "engine/ProcessingStep.h"
 #include "files/Configuration.h"
 #include "files/Profile.h"
@@ -56,6 +57,9 @@ struct TAnalyzerCore::Impl final : public TRunLoopHost {
 
   std::array<TAnalyzerObserver*, kWindowKindCount> windows{};
   std::vector<std::pair<TAnalyzerObserver*, ObserverRole>> observers;
+  // Subsystems (app/core/CoreModule.h), in registration order. They are listeners at their
+  // role too; they say themselves whether they consume spectra.
+  std::vector<std::unique_ptr<TCoreModule>> modules;
   bool headlessConsumer = false;
   bool dataLogging = false;
   THeadlessDialogs headlessDialogs;

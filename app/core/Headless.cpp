@@ -10,14 +10,16 @@
 #include <cstdlib>
 #include <cstring>
 #include <numbers>
+#include <optional>
 
 #include "acquisition/LoopbackDevice.h"
 #include "acquisition/RunLoop.h"
 #include "acquisition/SoundInput.h"
 #include "app/core/AnalyzerCore.h"
-#include "engine/TimeText.h"
+#include "app/core/CoreModule.h"
 #include "engine/Messages.h"
 #include "engine/ProcessingStep.h"
+#include "engine/TimeText.h"
 #include "files/Configuration.h"
 #include "files/WaveFile.h"
 
@@ -236,6 +238,21 @@ int RunRecording(TAnalyzerCore& core, const THeadlessOptions& o) {
   return stoppedEarly ? 1 : 0;
 }
 
+// Hands each module its options; false (after saying why) when one is refused.
+bool GiveModuleOptions(TAnalyzerCore& core, const THeadlessOptions& o) {
+  for (const auto& [name, value] : o.moduleOptions) {
+    const TModuleInfo* info = FindHeadlessOption(name);
+    TCoreModule* module = info ? core.FindModule(info->name) : nullptr;
+    if (!module) continue;
+    const std::string error = module->TakeHeadlessOption(name, value);
+    if (!error.empty()) {
+      std::fprintf(stderr, "tessiva: %s\n", error.c_str());
+      return false;
+    }
+  }
+  return true;
+}
+
 }  // namespace
 
 int RunHeadless(int argc, char** argv) {
@@ -265,6 +282,8 @@ int RunHeadless(int argc, char** argv) {
   coreOptions.programSettingsPath = o.settingsPath;
   coreOptions.saveProgramSettings = o.saveSettings;
   TAnalyzerCore core(coreOptions);
+  InstallModules(core);
+  if (!GiveModuleOptions(core, o)) return 2;
 
   if (!o.device.empty() && !SelectDevice(core, o.device)) return 2;
   if (o.loopbackToneHz > 0) {
@@ -284,7 +303,20 @@ int RunHeadless(int argc, char** argv) {
   ApplyOverrides(core, o);
 
   int code = 0;
-  if (o.realTimeSeconds > 0) {
+  std::optional<int> own;
+  for (TCoreModule* module : core.Modules()) {
+    if (!module->HeadlessPrepare()) {
+      own = 1;
+      break;
+    }
+  }
+  for (TCoreModule* module : core.Modules()) {
+    if (own) break;
+    own = module->HeadlessRun();
+  }
+  if (own) {
+    code = *own;
+  } else if (o.realTimeSeconds > 0) {
     code = RunRealTime(core, o);
   } else if (o.recordSeconds > 0) {
     code = RunRecording(core, o);
@@ -294,8 +326,14 @@ int RunHeadless(int argc, char** argv) {
     for (const std::string& line : core.ConfigurationReport()) std::printf("%s\n", line.c_str());
   } else if (!o.argument.empty()) {
     code = 1;  // the file could not be opened; the reason was shown
-  } else {
+  } else if (o.moduleOptions.empty()) {
     std::fputs(HeadlessUsage().c_str(), stdout);
+  }
+  if (!own) {
+    for (TCoreModule* module : core.Modules()) {
+      const int reported = module->HeadlessReport();
+      if (code == 0) code = reported;
+    }
   }
   TLoopbackDevice::Instance().SetSource({});
   core.RequestExit();

@@ -4,6 +4,7 @@
 
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace orvanix {
@@ -26,6 +27,9 @@ struct THeadlessOptions {
   std::optional<int> fftSize, windowType, averageBlocks, averageType, overlap, channelMode, rate,
       channels, bits, ampScale, freqScale, decimation;
   bool quiet = false;
+  // Options of the registered modules (app/core/CoreModule.h), in command-line order:
+  // name and value (empty for a switch).
+  std::vector<std::pair<std::string, std::string>> moduleOptions;
   std::string error;  // set when the command line could not be understood
 };
 

@@ -1,9 +1,11 @@
 // The command line of the headless program.
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
+#include "app/core/CoreModule.h"
 #include "app/core/Headless.h"
 #include "engine/ProcessingSettings.h"
 #include "engine/Smoothing.h"
@@ -23,6 +25,32 @@ bool ParseInt(const std::string& text, int& value) {
   if (!ParseNumber(text, v) || v != std::floor(v) || std::fabs(v) > 2e9) return false;
   value = static_cast<int>(v);
   return true;
+}
+
+}  // namespace
+
+namespace {
+
+// The modules' options, in the layout of the table above.
+std::string ModuleUsage() {
+  std::string text;
+  for (const TModuleInfo& info : RegisteredModules()) {
+    for (const THeadlessOption& option : info.headlessOptions) {
+      std::string head = std::string("  ") + option.name;
+      if (option.valueName) head += std::string(" ") + option.valueName;
+      if (head.size() < 25) {
+        head.resize(25, ' ');
+      } else {
+        head += "\n" + std::string(25, ' ');
+      }
+      std::string help = option.help;
+      for (size_t at = help.find('\n'); at != std::string::npos; at = help.find('\n', at + 1)) {
+        help.insert(at + 1, std::string(25, ' '));
+      }
+      text += head + help + "\n";
+    }
+  }
+  return text.empty() ? text : "\n" + text;
 }
 
 }  // namespace
@@ -63,7 +91,8 @@ std::string HeadlessUsage() {
          "  --save-settings        write the program settings file at exit (not done by default:\n"
          "                         a batch run leaves the user's settings alone)\n"
          "  --quiet                no information messages\n"
-         "  --help, --version\n";
+         "  --help, --version\n" +
+         ModuleUsage();
 }
 
 THeadlessOptions ParseCommandLine(const std::vector<std::string>& args) {
@@ -181,6 +210,12 @@ THeadlessOptions ParseCommandLine(const std::vector<std::string>& args) {
         else
           fail("--freq is lin, log or octave");
       }
+    } else if (const TModuleInfo* module = FindHeadlessOption(a)) {
+      const auto& options = module->headlessOptions;
+      const auto option = std::find_if(options.begin(), options.end(),
+                                       [&a](const THeadlessOption& o) { return a == o.name; });
+      std::string given;
+      if (option->valueName == nullptr || value(given)) o.moduleOptions.emplace_back(a, given);
     } else if (!a.empty() && a[0] == '-') {
       fail("unknown option " + a);
     } else if (o.argument.empty()) {

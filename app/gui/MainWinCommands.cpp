@@ -8,6 +8,7 @@
 
 #include "app/gui/AboutBox.h"
 #include "app/gui/CommandMenus.h"
+#include "app/gui/GuiRegistry.h"
 #include "app/gui/MainWin.h"
 #include "app/gui/PostProcessPacer.h"
 #include "app/gui/SpectrumWindow.h"
@@ -98,7 +99,9 @@ bool TMainWin::CommandAvailable(int32_t command) const {
     default:
       break;
   }
-  if (DialogOf(command)) return true;
+  if (DialogOf(command) || FindDialogRunner(command)) return true;
+  // Commands of the subsystems the core owns.
+  if (core_.CommandOwner(command)) return true;
   // The View and Utilities commands of the windows this program has.
   const int32_t kind = TViewWindows::KindOfCommand(command);
   return kind >= 0 && TViewWindows::CanOpen(static_cast<WindowKind>(kind));
@@ -169,7 +172,7 @@ bool TMainWin::RunCommand(int32_t command) {
       done = HelpCommand(command);
       break;
     default:
-      if (DialogOf(command)) {
+      if (DialogOf(command) || FindDialogRunner(command)) {
         done = RunDialogCommand(command);
       } else if (const int32_t kind = TViewWindows::KindOfCommand(command); kind >= 0) {
         done = windows_->Toggle(static_cast<WindowKind>(kind));
@@ -188,6 +191,10 @@ bool TMainWin::RunCommand(int32_t command) {
 }
 
 bool TMainWin::RunDialogCommand(int32_t command) {
+  if (const TDialogRunner* registered = FindDialogRunner(command)) {
+    FlushViewOptions();
+    return (*registered)(this, core_);
+  }
   const TDialogEntry run = DialogOf(command);
   if (!run) return false;
   FlushViewOptions();

@@ -4,6 +4,7 @@
 #include <QMdiArea>
 
 #include "app/gui/AppIcon.h"
+#include "app/gui/GuiRegistry.h"
 #include "app/gui/Placement.h"
 #include "app/gui/SpectrumWindow.h"
 #include "files/ConfigTexts.h"
@@ -101,7 +102,7 @@ int32_t TViewWindows::KindOfCommand(int32_t command) {
 }
 
 bool TViewWindows::CanOpen(WindowKind kind) {
-  return kind == kWindowSpectrum;
+  return kind == kWindowSpectrum || FindWindowMaker(kind) != nullptr;
 }
 
 QWidget* TViewWindows::MakeContent(WindowKind kind) {
@@ -119,8 +120,15 @@ QWidget* TViewWindows::MakeContent(WindowKind kind) {
       return window;
     }
     default:
-      return nullptr;
+      break;
   }
+  if (const TWindowMaker* make = FindWindowMaker(kind)) {
+    TAnalyzerObserver* observer = nullptr;
+    QWidget* content = (*make)(core_, observer);
+    observers_[kind] = observer;
+    return content;
+  }
+  return nullptr;
 }
 
 QRect TViewWindows::DefaultGeometry() const {

@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "app/core/CoreModule.h"
 #include "app/gui/AppIcon.h"
 #include "app/gui/GuiTexts.h"
 #include "app/gui/MainWin.h"
@@ -144,6 +145,7 @@ int RunWindowed(int argc, char** argv) {
   TCoreOptions coreOptions;
   coreOptions.programSettingsPath = o.settingsPath;
   TAnalyzerCore core(coreOptions);
+  InstallModules(core);
   TMainWin frame(core);
   sink.SetParent(&frame);
   auto* pacer = new TPostProcessPacer(core, &frame);

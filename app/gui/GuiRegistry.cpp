@@ -1,0 +1,39 @@
+#include "app/gui/GuiRegistry.h"
+
+#include <map>
+
+namespace orvanix {
+
+namespace {
+
+std::map<int32_t, TWindowMaker>& Windows() {
+  static std::map<int32_t, TWindowMaker> windows;
+  return windows;
+}
+
+std::map<int32_t, TDialogRunner>& Dialogs() {
+  static std::map<int32_t, TDialogRunner> dialogs;
+  return dialogs;
+}
+
+}  // namespace
+
+void RegisterWindow(WindowKind kind, TWindowMaker make) {
+  Windows()[kind] = std::move(make);
+}
+
+void RegisterDialog(int32_t command, TDialogRunner run) {
+  Dialogs()[command] = std::move(run);
+}
+
+const TWindowMaker* FindWindowMaker(WindowKind kind) {
+  const auto found = Windows().find(kind);
+  return found == Windows().end() || !found->second ? nullptr : &found->second;
+}
+
+const TDialogRunner* FindDialogRunner(int32_t command) {
+  const auto found = Dialogs().find(command);
+  return found == Dialogs().end() || !found->second ? nullptr : &found->second;
+}
+
+}  // namespace orvanix
