@@ -188,6 +188,13 @@ void TAnalyzerCore::Impl::PositionChanged(double position) {
 void TAnalyzerCore::Impl::DocumentChanged() {
   if (document) pendingUntitled = false;
   Notify([](TAnalyzerObserver& o) { o.DocumentChanged(); });
+  if (document.get() != selectionDocument) {
+    selectionDocument = document.get();
+    if (!selection.Empty()) {
+      selection = {};
+      Notify([](TAnalyzerObserver& o) { o.SelectionChanged(); });
+    }
+  }
 }
 void TAnalyzerCore::Impl::SpectraReset() {
   Notify([](TAnalyzerObserver& o) { o.SpectraReset(); });

@@ -101,6 +101,8 @@ class TAnalyzerObserver {
   virtual void DocumentChanged() {}
   // The position in the document (Post-Processing, Recorder), in seconds.
   virtual void PositionChanged(double positionSecs) { (void)positionSecs; }
+  // The time selection changed (TAnalyzerCore::Selection).
+  virtual void SelectionChanged() {}
   // The Real-Time history was rebuilt in time order: time axes move by `shiftSecs`.
   virtual void TimeAxisShifted(double shiftSecs) { (void)shiftSecs; }
   // A configuration was loaded from `config`: the frame closes every view and utility,
@@ -136,6 +138,15 @@ struct TStatusInfo {
   uint64_t blockCount = 0;      // blocks processed since the last start
   uint64_t overrunCount = 0;    // input samples the sound device dropped since start
   double analysisTimeSecs = 0;  // current analysis time
+};
+
+// A stretch of the document, in seconds from its start: what the edit operations, the
+// segment analyses and selection playback act on. Equal ends: nothing is selected.
+struct TTimeSelection {
+  double startSecs = 0;
+  double endSecs = 0;
+  bool Empty() const { return !(endSecs > startSecs); }
+  bool operator==(const TTimeSelection&) const = default;
 };
 
 // What only the GUI knows, used by IsEnabled.
@@ -303,6 +314,14 @@ class TAnalyzerCore {
   std::string FrameTitle() const;
   // The file-history paths, newest first (up to four).
   std::vector<std::string> FileHistory() const;
+
+  // ---- the time selection ----
+  // Set by the time-series, spectrogram and 3-D surface views from the mouse, and by
+  // automation, macros and headless runs. Negative times count as 0, the ends are put in
+  // order and, with a document open, kept inside it. A new or closed document clears it.
+  TTimeSelection Selection() const;
+  void SetSelection(double startSecs, double endSecs);
+  void ClearSelection() { SetSelection(0, 0); }
 
   // ---- configuration ----
   bool LoadConfiguration(const std::string& path);

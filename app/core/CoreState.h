@@ -67,6 +67,9 @@ struct TAnalyzerCore::Impl final : public TRunLoopHost {
   TMacroHost* macro = nullptr;
   TUiContext ui;
   std::array<std::string, kFolderKindCount> lastFolders;
+  TTimeSelection selection;
+  // The document the selection belongs to: another one (or none) clears it.
+  const TWaveFile* selectionDocument = nullptr;
   std::function<void()> stopWaiter;
 
   TCoreDialogs& Dialogs() { return dialogs ? *dialogs : headlessDialogs; }

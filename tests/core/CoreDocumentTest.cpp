@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <cmath>
+
 #include "app/core/AnalyzerCore.h"
 #include "app/core/CoreTexts.h"
 #include "files/WaveFile.h"
@@ -40,6 +42,34 @@ TEST_F(CoreDocumentTest, OpenCommandIsRefusedInRealTimeAndEntersTheHistory) {
   EXPECT_FALSE(core_->OpenWave(scratch_.File("missing.wav")));
   EXPECT_TRUE(sink_.Contains(Format(kMsgFailureOpeningFile, scratch_.File("missing.wav").c_str())));
   EXPECT_FALSE(core_->HasDocument());
+}
+
+TEST_F(CoreDocumentTest, TheSelectionStaysInsideItsDocumentAndGoesWithIt) {
+  class TCounter : public TAnalyzerObserver {
+   public:
+    void SelectionChanged() override { ++changes; }
+    int changes = 0;
+  } counter;
+  core_->AddObserver(&counter, kRoleFrame);
+  ASSERT_TRUE(core_->OpenWave(ToneFile("one.wav", 44100)));  // 1 s
+  core_->SetSelection(0.75, -2.0);
+  EXPECT_EQ(core_->Selection(), (TTimeSelection{0.0, 0.75}));
+  core_->SetSelection(0.5, 9.0);
+  EXPECT_EQ(core_->Selection(), (TTimeSelection{0.5, 1.0}));
+  core_->SetSelection(0.5, 9.0);  // no change, no notice
+  EXPECT_EQ(counter.changes, 2);
+
+  // Saving under another name keeps the same document and its selection; another file drops it.
+  ASSERT_TRUE(core_->SaveDocumentAs(scratch_.File("copy.wav")));
+  EXPECT_EQ(core_->Selection(), (TTimeSelection{0.5, 1.0}));
+  ASSERT_TRUE(core_->OpenWave(ToneFile("two.wav", 88200)));
+  EXPECT_TRUE(core_->Selection().Empty());
+  EXPECT_EQ(counter.changes, 3);
+  core_->SetSelection(1.5, std::nan(""));
+  EXPECT_EQ(core_->Selection(), (TTimeSelection{0.0, 1.5}));
+  ASSERT_TRUE(core_->CloseDocument());
+  EXPECT_TRUE(core_->Selection().Empty());
+  core_->RemoveObserver(&counter);
 }
 
 TEST_F(CoreDocumentTest, AFileWithoutCalibrationAsksWhichCalibrationToUse) {
