@@ -21,6 +21,7 @@
 namespace orvanix {
 
 class TProfile;
+struct THeadlessOptions;  // app/core/Headless.h
 
 // One option of `tessiva --headless` that a module understands.
 struct THeadlessOption {
@@ -84,6 +85,10 @@ class TCoreModule : public TAnalyzerObserver {
     (void)value;
     return {};
   }
+  // The whole command line as the core understood it (the file argument, --output,
+  // --device, ...), given before HeadlessPrepare, for modules whose options combine with
+  // the common ones.
+  virtual void TakeCommonHeadlessOptions(const THeadlessOptions& options) { (void)options; }
   // After start-up and the settings overrides, before anything runs. False stops the
   // program with exit status 1 (the reason was reported).
   virtual bool HeadlessPrepare() { return true; }

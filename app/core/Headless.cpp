@@ -305,6 +305,7 @@ int RunHeadless(int argc, char** argv) {
   int code = 0;
   std::optional<int> own;
   for (TCoreModule* module : core.Modules()) {
+    module->TakeCommonHeadlessOptions(o);
     if (!module->HeadlessPrepare()) {
       own = 1;
       break;
