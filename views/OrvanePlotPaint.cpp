@@ -41,11 +41,17 @@ int DecimalsType(double step) {
   return 6;
 }
 
-// Leading digit of a frequency (1 ... 9), for ranking logarithmic-axis labels.
-int LeadingDigit(double hz) {
-  if (hz <= 0.0) return 0;
+// Rank of a logarithmic-axis tick, most important first: 0 a decade (1, 10, 100 ... Hz),
+// 1 two or five times a decade, 2 another whole multiple of a decade, 3 the finer ticks of
+// an axis zoomed in to less than a decade (1.2k, 1.4k ...).
+int LogTickRank(double hz) {
+  if (!(hz > 0.0)) return 3;
   const double decade = std::pow(10.0, std::floor(std::log10(hz) + 1e-9));
-  return int(std::lround(hz / decade));
+  const double mantissa = hz / decade;
+  const double digit = std::round(mantissa);
+  if (std::fabs(mantissa - digit) > 1e-6) return 3;
+  if (digit == 1.0) return 0;
+  return digit == 2.0 || digit == 5.0 ? 1 : 2;
 }
 
 // Short label of a band's nominal centre: "31.5", "125", "1.25k", "20k".
@@ -264,7 +270,7 @@ void TOrvanePlot::PaintFrequencyAxis(QPainter& painter, const PaneGeometry& g, c
   for (const TFrequencyTick& tick : ticks) {
     const double x = std::round(g.freq.X(tick.hz)) + 0.5;
     if (options_.gridEnabled) {
-      const bool major = !g.freq.Logarithmic() || LeadingDigit(tick.hz) == 1;
+      const bool major = !g.freq.Logarithmic() || LogTickRank(tick.hz) == 0;
       painter.setPen(
           QPen(major ? colors.grid : colors.gridMinor, 1.0, major ? Qt::DotLine : Qt::DotLine));
       painter.drawLine(QPointF(x, g.rect.top()), QPointF(x, g.rect.bottom()));
@@ -273,14 +279,10 @@ void TOrvanePlot::PaintFrequencyAxis(QPainter& painter, const PaneGeometry& g, c
   if (!labels) return;
   // Labels by rank: on a logarithmic axis the decades first, then 2 and 5, then the rest
   // where they still fit.
-  const int ranks = g.freq.Logarithmic() ? 3 : 1;
+  const int ranks = g.freq.Logarithmic() ? 4 : 1;
   for (int rank = 0; rank < ranks; ++rank) {
     for (const TFrequencyTick& tick : ticks) {
-      if (g.freq.Logarithmic()) {
-        const int d = LeadingDigit(tick.hz);
-        const int r = d == 1 ? 0 : (d == 2 || d == 5 ? 1 : 2);
-        if (r != rank) continue;
-      }
+      if (g.freq.Logarithmic() && LogTickRank(tick.hz) != rank) continue;
       place(std::round(g.freq.X(tick.hz)) + 0.5, QString::fromStdString(tick.label));
     }
   }

@@ -12,9 +12,9 @@
 #include <limits>
 
 #include "engine/Smoothing.h"
+#include "engine/TimeText.h"
 #include "views/PngBytes.h"
 #include "views/TextFormat.h"
-#include "engine/TimeText.h"
 #include "views/ViewTexts.h"
 
 namespace orvanix {
@@ -48,6 +48,16 @@ std::string TickLabel(double hz, double spanHz, double stepHz) {
   return CFormat("%1.*fk", decimals, hz / 1000.0);
 }
 
+// The step of a linear axis over `span`: the first of 10000, 5000, ..., 2, 1 Hz that gives at
+// least 4 steps (1 Hz if none does).
+double LinearStep(double span) {
+  static constexpr double kSteps[] = {10000, 5000, 1000, 500, 200, 100, 50, 20, 10, 5, 2, 1};
+  for (double candidate : kSteps) {
+    if (span / candidate >= 4.0) return candidate;
+  }
+  return 1.0;
+}
+
 double DecadeUnit(double hz) {
   if (hz < 10.0) return 1.0;
   if (hz < 100.0) return 10.0;
@@ -55,6 +65,34 @@ double DecadeUnit(double hz) {
   if (hz < 10000.0) return 1000.0;
   if (hz <= 100000.0) return 10000.0;
   return 100000.0;
+}
+
+// A full decade of the decade unit's ticks leaves at most log(2) / log(10), 30 %, of its
+// width bare (between 1 and 2 units); an axis with a wider bare stretch is zoomed in too far
+// for the decade units alone.
+constexpr double kMaxBareShare = 0.35;
+
+// Every multiple of the unit from `low` to `stopHz`, the unit being the decade unit of the
+// frequency, at most `cap`.
+std::vector<TFrequencyTick> LogTicks(double low, double stopHz, double span, double cap) {
+  std::vector<TFrequencyTick> ticks;
+  auto unitAt = [cap](double hz) { return std::min(DecadeUnit(hz), cap); };
+  double unit = unitAt(low);
+  double k = std::ceil(low / unit);
+  while (ticks.size() < TPlotBase::kMaxTicks) {
+    const double hz = k * unit;
+    if (hz > stopHz) break;
+    ticks.push_back({hz, TickLabel(hz, span, unit)});
+    k += 1.0;
+    // Move up a decade once its unit's multiples reach the next unit (10 x 10 Hz is the
+    // first tick counted in 100 Hz).
+    const double next = unitAt(k * unit);
+    if (next > unit) {
+      k = std::ceil(k * unit / next);
+      unit = next;
+    }
+  }
+  return ticks;
 }
 
 }  // namespace
@@ -188,31 +226,23 @@ std::vector<TFrequencyTick> TPlotBase::FrequencyTicks(double startHz, double sto
   if (!std::isfinite(startHz) || !std::isfinite(stopHz) || stopHz <= startHz) return ticks;
   const double span = stopHz - startHz;
   if (logarithmic) {
-    double unit = DecadeUnit(std::max(startHz, 1.0));
-    double k = std::ceil(std::max(startHz, 1.0) / unit);
-    while (ticks.size() < kMaxTicks) {
-      const double hz = k * unit;
-      if (hz > stopHz) break;
-      ticks.push_back({hz, TickLabel(hz, span, unit)});
-      k += 1.0;
-      // Move up a decade once its unit's multiples reach the next unit (10 x 10 Hz is
-      // the first tick counted in 100 Hz).
-      const double next = DecadeUnit(k * unit);
-      if (next > unit) {
-        k = std::ceil(k * unit / next);
-        unit = next;
-      }
+    const double low = std::max(startHz, 1.0);
+    if (stopHz <= low) return ticks;
+    ticks = LogTicks(low, stopHz, span, std::numeric_limits<double>::infinity());
+    // Zoomed in to less than a decade, the decade unit alone can leave much of the axis
+    // bare (600 ... 1600 Hz: ticks up to 1000 Hz, none above). When the widest stretch
+    // without a tick passes kMaxBareShare of the axis, the linear axis's step over the same
+    // span caps the unit, so ticks reach the ends.
+    const double width = std::log(stopHz / low);
+    double bare = std::log((ticks.empty() ? stopHz : ticks.front().hz) / low);
+    for (size_t i = 1; i < ticks.size(); ++i) {
+      bare = std::max(bare, std::log(ticks[i].hz / ticks[i - 1].hz));
     }
+    if (!ticks.empty()) bare = std::max(bare, std::log(stopHz / ticks.back().hz));
+    if (bare > kMaxBareShare * width) ticks = LogTicks(low, stopHz, span, LinearStep(span));
     return ticks;
   }
-  static constexpr double kSteps[] = {10000, 5000, 1000, 500, 200, 100, 50, 20, 10, 5, 2, 1};
-  double step = 1.0;
-  for (double candidate : kSteps) {
-    if (span / candidate >= 4.0) {
-      step = candidate;
-      break;
-    }
-  }
+  const double step = LinearStep(span);
   const double first = std::ceil(startHz / step);
   const double last = std::floor(stopHz / step);
   for (double k = first; k <= last && ticks.size() < kMaxTicks; k += 1.0) {

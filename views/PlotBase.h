@@ -107,7 +107,10 @@ class TPlotBase : public QWidget {
   // Ticks of a frequency axis from startHz to stopHz. Linear: the step is the first of
   // 10000, 5000, 1000, 500, 200, 100, 50, 20, 10, 5, 2, 1 Hz giving at least 4 steps over
   // the span, ticks at its multiples. Logarithmic: every integer multiple of the decade
-  // unit (1 Hz below 10 Hz, 10 below 100, ..., 10000 up to 100000, then 100000).
+  // unit (1 Hz below 10 Hz, 10 below 100, ..., 10000 up to 100000, then 100000). When those
+  // leave over a third of the axis without a tick (zoomed in to less than a decade), the
+  // unit is at most the linear step of the span, so ticks reach the ends at every zoom
+  // (600 ... 1600 Hz: 600 ... 1000, then 1200 ... 1600).
   // Labels "0.0" at 0; below 1000 Hz "%1.0f" ("%1.2f" for a span under 100 Hz, "%1.3f"
   // under 10 Hz); from 1000 Hz in kHz "%1.1fk" ("%1.2fk", "%1.3fk"). Empty for a
   // reversed, empty or non-finite range. At most kMaxTicks ticks.

@@ -4,6 +4,7 @@
 
 #include <QRect>
 #include <clocale>
+#include <cmath>
 #include <string>
 #include <vector>
 
@@ -100,8 +101,52 @@ TEST(FrequencyTicks, LogarithmicDecades) {
   // Below 10 Hz the unit is 1 Hz, and past 100 kHz it is 100 kHz.
   EXPECT_EQ(Positions(TPlotBase::FrequencyTicks(1.0, 12.0, true)),
             (std::vector<double>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10}));
-  EXPECT_EQ(Positions(TPlotBase::FrequencyTicks(90000.0, 300000.0, true)),
-            (std::vector<double>{90000, 100000, 200000, 300000}));
+  EXPECT_EQ(Positions(TPlotBase::FrequencyTicks(90000.0, 1000000.0, true)),
+            (std::vector<double>{90000, 100000, 200000, 300000, 400000, 500000, 600000, 700000,
+                                 800000, 900000, 1000000}));
+}
+
+TEST(FrequencyTicks, LogarithmicZoomedInKeepsTicksUpToTheStop) {
+  // Less than a decade: above 1 kHz the 200 Hz step of the span takes over from 1 kHz.
+  auto ticks = TPlotBase::FrequencyTicks(600.0, 1600.0, true);
+  EXPECT_EQ(Positions(ticks), (std::vector<double>{600, 700, 800, 900, 1000, 1200, 1400, 1600}));
+  EXPECT_EQ(Labels(ticks),
+            (std::vector<std::string>{"600", "700", "800", "900", "1.0k", "1.2k", "1.4k", "1.6k"}));
+  // Within one decade unit: 100 Hz steps from 1 kHz.
+  EXPECT_EQ(Positions(TPlotBase::FrequencyTicks(1000.0, 1600.0, true)),
+            (std::vector<double>{1000, 1100, 1200, 1300, 1400, 1500, 1600}));
+  // Zoomed in further the ticks are those of a linear axis, labels told apart.
+  ticks = TPlotBase::FrequencyTicks(1000.0, 1030.0, true);
+  ASSERT_EQ(ticks.size(), 7u);
+  EXPECT_EQ(ticks[1].label, "1.005k");
+  // Where the decade unit already ticks the whole range, nothing changes: 100 ... 900 Hz
+  // keeps its 100 Hz steps (the span's own step would be 200 Hz).
+  EXPECT_EQ(Positions(TPlotBase::FrequencyTicks(100.0, 900.0, true)),
+            (std::vector<double>{100, 200, 300, 400, 500, 600, 700, 800, 900}));
+  // At every zoom from just under a decade down to a 5 Hz span the ticks lie inside the
+  // range, in order, and no stretch of the axis (in log measure, ends included) wider than
+  // 35 % of it is left without one, unless it is no wider than one of a decade's own gaps
+  // (1 ... 2 units, as 100 ... 200 Hz on 95 ... 522 Hz).
+  for (double start : {20.0, 95.0, 480.0, 600.0, 999.0, 5200.0}) {
+    for (double ratio : {1.01, 1.2, 1.9, 2.7, 5.5, 9.9}) {
+      const double stop = start * ratio;
+      if (stop - start < 5.0) continue;
+      const auto zoomed = TPlotBase::FrequencyTicks(start, stop, true);
+      ASSERT_GE(zoomed.size(), 2u) << start << " ... " << stop;
+      double bare = std::log(zoomed.front().hz / start);
+      for (size_t i = 0; i < zoomed.size(); ++i) {
+        EXPECT_GE(zoomed[i].hz, start);
+        EXPECT_LE(zoomed[i].hz, stop);
+        if (i > 0) {
+          EXPECT_GT(zoomed[i].hz, zoomed[i - 1].hz);
+          bare = std::max(bare, std::log(zoomed[i].hz / zoomed[i - 1].hz));
+        }
+      }
+      bare = std::max(bare, std::log(stop / zoomed.back().hz));
+      EXPECT_LE(bare, std::max(0.35 * std::log(ratio), std::log(2.0) + 1e-9))
+          << start << " ... " << stop;
+    }
+  }
 }
 
 TEST(FrequencyTicks, DegenerateRanges) {

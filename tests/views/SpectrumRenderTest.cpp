@@ -140,6 +140,39 @@ TEST(SpectrumRender, ThirdOctaveBarOfATone) {
   EXPECT_EQ(bottom, kYellow);
 }
 
+// Pixels of the axis-label text (light grey on the default black) in a box.
+int LabelPixels(const QImage& image, int x0, int x1, int y0, int y1) {
+  int count = 0;
+  for (int y = std::max(0, y0); y <= std::min(image.height() - 1, y1); ++y) {
+    for (int x = std::max(0, x0); x <= std::min(image.width() - 1, x1); ++x) {
+      const QRgb p = image.pixel(x, y);
+      if (qRed(p) > 150 && qGreen(p) > 150 && qBlue(p) > 150) ++count;
+    }
+  }
+  return count;
+}
+
+TEST(SpectrumRender, LogAxisZoomedBelowADecadeLabelsTicksAboveTheDecade) {
+  test::TFakeSource source(test::MakeProcessing(1, 4096, 0), test::MakeScaling(1));
+  ASSERT_TRUE(source.Ok());
+  TOrvanePlot plot(&source);
+  plot.SetOptions(LinearRange(600.0f, 1600.0f));
+  const QRect area(0, 0, 900, 500);
+  const QImage image = plot.RenderImage(area.size(), 1.0);
+  const QRect pane = plot.PaneRect(area, 0);
+  auto x = [&](double f) {
+    return int(pane.left() + pane.width() * std::log(f / 600.0) / std::log(1600.0 / 600.0));
+  };
+  // The tick labels stand in the strip just under the pane, above the axis title.
+  const int y0 = pane.bottom() + 3, y1 = pane.bottom() + 19;
+  // "1.2k", "1.4k" and "1.6k" right of the 1 kHz label, one at each tick.
+  for (double hz : {1200.0, 1400.0, 1600.0}) {
+    EXPECT_GT(LabelPixels(image, x(hz) - 25, x(hz) + 25, y0, y1), 15) << hz;
+  }
+  // Nothing between the ticks where no label belongs (1.1k, 1.3k).
+  EXPECT_EQ(LabelPixels(image, x(1100.0) - 2, x(1100.0) + 2, y0, y1), 0);
+}
+
 TEST(SpectrumRender, MarkerLabels) {
   EXPECT_EQ(TOrvanePlot::MarkerLabel(kLabelFrequencyAmplitude, 1000.0, -20.456, true, ""),
             "1000.00 Hz/-20.46 dB");
