@@ -2,7 +2,10 @@
 // the values between and beyond the points, and the slot switches of the view.
 #include <gtest/gtest.h>
 
+#include <QImage>
 #include <clocale>
+#include <cmath>
+#include <cstdio>
 #include <filesystem>
 
 #include "ViewTestHelpers.h"
@@ -98,6 +101,36 @@ TEST_F(OverlayTest, HandWrittenFileWithLegend) {
   ASSERT_FALSE(plot.ToggleOverlay(0, 1, false));
   EXPECT_EQ(plot.Overlay(0, 1), nullptr);
   EXPECT_EQ(plot.Options().show[0][0], 0);
+}
+
+TEST_F(OverlayTest, DrawnAlongTheDefaultLogarithmicAxis) {
+  // A slope of -20 dB per decade from -10 dB at 10 Hz, points 1 % apart: -30 dB at 100 Hz,
+  // -50 dB at 1 kHz, -70 dB at 10 kHz.
+  std::string text = ";Slope\n";
+  char line[64];
+  for (double hz = 10.0; hz < 22000.0; hz *= 1.01) {
+    std::snprintf(line, sizeof line, "%.4f\t%.6f\n", hz, -10.0 - 20.0 * std::log10(hz / 10.0));
+    text += line;
+  }
+  WriteFile(Path("L1.ovl"), text);
+  // FFT 8192: the first bin lies below 10 Hz, so the axis starts at the default 10 Hz.
+  test::TFakeSource source(test::MakeProcessing(1, 8192, 0), test::MakeScaling(1));
+  ASSERT_TRUE(source.Ok());
+  TOrvanePlot plot(&source);
+  plot.SetOverlayDirectory(dir_);
+  ASSERT_TRUE(plot.ToggleOverlay(0, 1, true));
+  const QRect area(0, 0, 1000, 500);
+  const QImage image = plot.RenderImage(area.size(), 1.0);
+  const QRect pane = plot.PaneRect(area, 0);  // narrowed by the legend
+  const QRgb red = qRgb(255, 0, 0);           // the first slot's colour
+  for (double hz : {100.0, 1000.0, 10000.0}) {
+    const int x =
+        int(std::lround(pane.left() + pane.width() * std::log(hz / 10.0) / std::log(2200.0)));
+    const double db = -10.0 - 20.0 * std::log10(hz / 10.0);
+    // The antialiased hairline is darker than its colour where it runs between pixels.
+    const int y = test::TopmostRowOfColor(image, x - 1, x + 1, red, 130);
+    EXPECT_NEAR(y, pane.top() + pane.height() * (-db / 100.0), 3.0) << hz;
+  }
 }
 
 TEST_F(OverlayTest, LegendRules) {

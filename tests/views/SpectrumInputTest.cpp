@@ -6,6 +6,7 @@
 #include <QCoreApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <cmath>
 
 #include "ViewTestHelpers.h"
 #include "views/OrvanePlot.h"
@@ -97,6 +98,65 @@ TEST_F(SpectrumInputTest, ClicksOutsideThePanesDoNothing) {
   EXPECT_FALSE(plot_.CursorActive());
   Drag(QPoint(2, pane_.center().y()), QPoint(5, pane_.center().y()));
   EXPECT_FALSE(plot_.Zoomed());
+}
+
+// The same on the default logarithmic axis (10 Hz ... 22 kHz; FFT 8192 so that the first
+// bin lies below the start): positions map to frequencies by the logarithm.
+class SpectrumInputLogTest : public ::testing::Test {
+ protected:
+  SpectrumInputLogTest()
+      : logSource_(test::MakeProcessing(1, 8192, 0), test::MakeScaling(1)), logPlot_(&logSource_) {
+    TSpectrumPlotOptions o;  // the defaults: 10 ... 22000 Hz
+    o.grabCursor = 0;
+    logPlot_.SetOptions(o);
+    logPlot_.resize(900, 500);
+    logPane_ = logPlot_.PaneRect(logPlot_.rect(), 0);
+  }
+  double LogHzAt(int x) const {
+    return 10.0 * std::pow(2200.0, double(x - logPane_.left()) / logPane_.width());
+  }
+  int LogXOf(double hz) const {
+    return int(
+        std::lround(logPane_.left() + logPane_.width() * std::log(hz / 10.0) / std::log(2200.0)));
+  }
+  void LogMouse(QEvent::Type type, QPoint p, Qt::MouseButtons buttons = Qt::LeftButton) {
+    QMouseEvent event(type, QPointF(p), QPointF(logPlot_.mapToGlobal(p)), Qt::LeftButton, buttons,
+                      Qt::NoModifier);
+    QCoreApplication::sendEvent(&logPlot_, &event);
+  }
+
+  test::TFakeSource logSource_;
+  TOrvanePlot logPlot_;
+  QRect logPane_;
+};
+
+TEST_F(SpectrumInputLogTest, ClickPlacesTheCursorAtTheLogarithmicFrequency) {
+  ASSERT_TRUE(logSource_.Ok());
+  ASSERT_EQ(logPlot_.StartHz(), 10.0);
+  for (double hz : {31.5, 1000.0, 16000.0}) {
+    const QPoint p(LogXOf(hz), logPane_.center().y());
+    LogMouse(QEvent::MouseButtonPress, p);
+    LogMouse(QEvent::MouseButtonRelease, p, Qt::NoButton);
+    ASSERT_TRUE(logPlot_.CursorActive());
+    EXPECT_NEAR(logPlot_.CursorHz(), LogHzAt(p.x()), 1e-6 * hz) << hz;
+    // One pixel is under 1 % of the frequency on this axis.
+    EXPECT_NEAR(logPlot_.CursorHz(), hz, 0.01 * hz);
+  }
+}
+
+TEST_F(SpectrumInputLogTest, DragZoomsToTheLogarithmicRange) {
+  ASSERT_TRUE(logSource_.Ok());
+  const int y = logPane_.center().y();
+  const QPoint from(LogXOf(500.0), y), to(LogXOf(2000.0), y);
+  LogMouse(QEvent::MouseButtonPress, from);
+  LogMouse(QEvent::MouseMove, QPoint((from.x() + to.x()) / 2, y));
+  LogMouse(QEvent::MouseMove, to);
+  LogMouse(QEvent::MouseButtonRelease, to, Qt::NoButton);
+  ASSERT_TRUE(logPlot_.Zoomed());
+  EXPECT_NEAR(logPlot_.StartHz(), LogHzAt(from.x()), 1e-6 * 500.0);
+  EXPECT_NEAR(logPlot_.StopHz(), LogHzAt(to.x()), 1e-6 * 2000.0);
+  EXPECT_NEAR(logPlot_.StartHz(), 500.0, 5.0);
+  EXPECT_NEAR(logPlot_.StopHz(), 2000.0, 20.0);
 }
 
 }  // namespace
