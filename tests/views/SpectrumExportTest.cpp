@@ -2,7 +2,11 @@
 // formats and the measurement cursor's clipboard text.
 #include <gtest/gtest.h>
 
+#include <stdlib.h>
 #include <QMimeData>
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
 #include <memory>
 #include <sstream>
 
@@ -87,10 +91,16 @@ TEST(SpectrumExport, BothChannelsThreeColumns) {
 }
 
 TEST(SpectrumExport, TransferFunctionAndCoherence) {
-  test::TFakeSource source(test::MakeProcessing(2, 4096, kTransferAndCoherenceLR),
-                           test::MakeScaling(0));
+  // Two tones in both channels, the right at a quarter of the left, and independent noise in
+  // each: at the tones Left/Right is 4 (+12.04 dB) with coherence 1; between them the
+  // channels share nothing and the coherence of 16 averaged blocks stays low.
+  ProcessingSettings p = test::MakeProcessing(2, 4096, kTransferAndCoherenceLR);
+  p.averageBlocks = 16;
+  p.averageType = kAverageLinear;
+  test::TFakeSource source(p, test::MakeScaling(0));
   ASSERT_TRUE(source.Ok());
-  source.Feed({}, 8, 0.1, 0.0);  // independent noise in the two channels
+  const double tone1 = 100 * 44100.0 / 4096, tone2 = 400 * 44100.0 / 4096;  // bin centres
+  source.Feed({{tone1, 0.4}, {tone2, 0.2}}, 16, 1e-3, 0.25);
   TOrvanePlot plot(&source);
   plot.SetOptions(Range(100.0f, 10000.0f));
   const auto lines = SplitCrLf(plot.ExportText());
@@ -98,12 +108,25 @@ TEST(SpectrumExport, TransferFunctionAndCoherence) {
   EXPECT_EQ(lines[0],
             ";Freq(Hz)\tRelative Amplitude (dB): Transfer Function\tRelative Amplitude (dB): "
             "Coherence");
+  int tones = 0, quiet = 0;
+  double quietCoherence = 0.0;
   for (size_t k = 1; k < lines.size(); ++k) {
     const auto v = Columns(lines[k]);
     ASSERT_EQ(v.size(), 3u);
     EXPECT_GE(v[2], 0.0);
     EXPECT_LE(v[2], 1.0 + 1e-6);
+    if (std::fabs(v[0] - tone1) < 1.0 || std::fabs(v[0] - tone2) < 1.0) {
+      ++tones;
+      EXPECT_NEAR(v[1], 20.0 * std::log10(4.0), 0.05) << lines[k];
+      EXPECT_GT(v[2], 0.999) << lines[k];
+    } else if (std::fabs(v[0] - tone1) > 100.0 && std::fabs(v[0] - tone2) > 100.0) {
+      ++quiet;
+      quietCoherence += v[2];
+    }
   }
+  EXPECT_EQ(tones, 2);
+  ASSERT_GT(quiet, 100);
+  EXPECT_LT(quietCoherence / quiet, 0.3);
 }
 
 TEST(SpectrumExport, SingleResultModesAndOctaveBands) {
@@ -149,6 +172,22 @@ TEST(SpectrumExport, WriteTextFile) {
   const std::string bad = dir + "/no/such/folder/spectrum.txt";
   EXPECT_FALSE(plot.WriteTextFile(bad));
   EXPECT_TRUE(sink.Contains(Format(viewtext::kTextWriteFailure, bad.c_str())));
+}
+
+// The folders the tests write into go when the test program ends: a run of the export test
+// in a fresh temporary folder leaves nothing of ours there.
+TEST(TestHousekeeping, ARunLeavesNoTemporaryFolderBehind) {
+  const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe");
+  std::string tmp = (std::filesystem::temp_directory_path() / "orvanix-run-XXXXXX").string();
+  ASSERT_NE(::mkdtemp(tmp.data()), nullptr);
+  const std::string command = "TMPDIR='" + tmp + "' '" + self.string() +
+                              "' --gtest_filter=SpectrumExport.WriteTextFile > /dev/null 2>&1";
+  EXPECT_EQ(std::system(command.c_str()), 0);
+  // (Qt may add its runtime folder there when XDG_RUNTIME_DIR is unset; that one is not ours.)
+  for (const auto& entry : std::filesystem::directory_iterator(tmp)) {
+    EXPECT_NE(entry.path().filename().string().rfind("orvanix", 0), 0u) << entry.path();
+  }
+  std::filesystem::remove_all(tmp);
 }
 
 TEST(MeasurementCursor, ClipboardText) {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <stdlib.h>
 #include <QApplication>
 #include <cmath>
 #include <cstdlib>
@@ -14,6 +15,13 @@
 namespace orvanix::test {
 
 namespace {
+
+// Every folder a test asks for lives in one fresh folder of this process, removed when the
+// program ends.
+std::string& TempRoot() {
+  static std::string root;
+  return root;
+}
 
 // The application must exist before any widget or font is made; a global test
 // environment creates it once for the whole program, on the offscreen platform.
@@ -29,6 +37,11 @@ class QtEnvironment : public ::testing::Environment {
   void TearDown() override {
     delete app_;
     app_ = nullptr;
+    if (!TempRoot().empty()) {
+      std::error_code error;
+      std::filesystem::remove_all(TempRoot(), error);
+      TempRoot().clear();
+    }
   }
 
  private:
@@ -121,11 +134,24 @@ ScalingSettings MakeScaling(uint16_t freqScale, uint16_t ampScale, uint16_t octa
 }
 
 std::string TempFolder(const std::string& name) {
-  const std::filesystem::path dir = std::filesystem::temp_directory_path() /
-                                    ("orvanix-views-" + std::to_string(::getpid()) + "-" + name);
-  std::filesystem::remove_all(dir);
-  std::filesystem::create_directories(dir);
+  if (TempRoot().empty()) {
+    std::string pattern =
+        (std::filesystem::temp_directory_path() / "orvanix-views-XXXXXX").string();
+    if (::mkdtemp(pattern.data()) == nullptr) {
+      ADD_FAILURE() << "cannot make a temporary folder";
+      return {};
+    }
+    TempRoot() = pattern;
+  }
+  const std::filesystem::path dir = std::filesystem::path(TempRoot()) / name;
+  std::error_code error;
+  std::filesystem::remove_all(dir, error);
+  std::filesystem::create_directories(dir, error);
   return dir.string();
+}
+
+std::string TempRootFolder() {
+  return TempRoot();
 }
 
 std::string ReadFile(const std::string& path) {

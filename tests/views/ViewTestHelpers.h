@@ -52,8 +52,11 @@ class TFakeSource : public TSpectrumSource {
 ProcessingSettings MakeProcessing(uint16_t channels, int32_t fftSize, uint16_t mode);
 ScalingSettings MakeScaling(uint16_t freqScale, uint16_t ampScale = 1, uint16_t octave = 3);
 
-// A fresh empty folder under the test temporary directory.
+// A fresh empty folder `name` inside this test program's own temporary folder, which is
+// removed when the program ends.
 std::string TempFolder(const std::string& name);
+// That temporary folder (empty before the first TempFolder call).
+std::string TempRootFolder();
 std::string ReadFile(const std::string& path);
 void WriteFile(const std::string& path, const std::string& text);
 
