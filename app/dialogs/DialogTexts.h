@@ -178,6 +178,37 @@ inline constexpr const char* kRecordingSizeTooSmall =
 inline constexpr const char* kRecordingSizeTooLarge =
     "Maximum Hard Disk recording size cannot be greater than 2,000 MB (2GB)";
 
+// ---- Amplitude Calibration ----------------------------------------------------------------
+// The title, the procedure, the measured-levels group, the measure button and the messages
+// are in engine/CalibrationTexts.h.
+inline constexpr const char* kCalSignalGroup = "Calibration Signal";  // our own
+inline constexpr const char* kCalLevel = "Le&vel:";                   // our own
+inline constexpr const char* kCalUnits = "&Units:";
+inline constexpr const char* kCalConversion = "Co&nversion:";           // our own
+inline constexpr const char* kCalDisplayGroup = "Display";              // our own
+inline constexpr const char* kCalShowAs = "Show values as:";            // our own
+inline constexpr const char* kCalLabelLinear = "Linear axis label:";    // our own
+inline constexpr const char* kCalLabelLog = "Logarithmic axis label:";  // our own
+inline constexpr const char* kCalNamesGroup = "Channel Names";          // our own
+inline constexpr const char* kCalLeft = "Left:";                        // our own
+inline constexpr const char* kCalRight = "Right:";                      // our own
+inline constexpr const char* kCalEnabled = "Calibration &enabled";      // our own
+inline constexpr const char* kCalFile = "File: %s";                     // our own
+inline constexpr const char* kCalLoad = "&Open...";                     // our own
+inline constexpr const char* kCalSave = "&Save As...";                  // our own
+// The ratios ComputeRatios gives: the peak value, in the unit, of a full-scale signal. "%s"
+// the linear unit of the reference (kCalLinearUnits).
+inline constexpr const char* kCalRatios = "Full scale = %.6g %s (left), %.6g %s (right) peak";
+// The linear unit each reference unit's ratio is in, by unit index 0 ... 11 (our own).
+inline constexpr const char* kCalLinearUnits[12] = {"V",  "mV", "Pa", "G",   "units", "V",
+                                                    "mV", "V",  "Pa", "psi", "Pa",    "Pa"};
+inline constexpr const char* kCalLevelNotNumber =
+    "The Reference Signal Level must be a number";  // our own
+inline constexpr const char* kCalPercentMessage =
+    "Detected levels must be between 0 and 100 percent of full scale";  // our own
+inline constexpr const char* kCalFileMissing =
+    "The calibration file %s does not exist.";  // our own
+
 // ---- Set Paths ----------------------------------------------------------------------------
 // The title and the nine labels are kSetPathsTitle and kPathLabels of files/ConfigTexts.h.
 inline constexpr const char* kChooseFolder = "Choose Folder";  // our own

@@ -6,6 +6,7 @@
 
 #include "acquisition/SoundInput.h"
 #include "app/core/AnalyzerCore.h"
+#include "app/dialogs/CalibrationDialog.h"
 #include "app/dialogs/DeviceDialog.h"
 #include "app/dialogs/FileIoOptionsDialog.h"
 #include "app/dialogs/MarkersDialog.h"
@@ -15,7 +16,9 @@
 #include "app/dialogs/SettingsDialog.h"
 #include "app/dialogs/SpectrumOptsDialog.h"
 #include "app/dialogs/TriggerDialog.h"
+#include "engine/CalibrationTexts.h"
 #include "files/Configuration.h"
+#include "ui/FileDialogs.h"
 
 namespace orvanix {
 
@@ -131,6 +134,29 @@ bool RunSetPathsDialog(QWidget* parent, TAnalyzerCore& core) {
     core.SetLastFolder(static_cast<FolderKind>(kind), paths.folders[static_cast<size_t>(kind)]);
   }
   return applied;
+}
+
+bool RunCalibrationDialog(QWidget* parent, TAnalyzerCore& core, TFileChooser* chooser) {
+  core.Stop();
+  TQtFileChooser qtChooser;
+  TFileChooser& files = chooser ? *chooser : qtChooser;
+  TCalibrationDialog::Services services;
+  services.measure = [&core](TCalibration& record) { return core.MeasureReference(record); };
+  services.chooseFile = [&files, parent](bool save, const std::string& folder) {
+    const TFileRequest request{save ? TFileRequest::Kind::Save : TFileRequest::Kind::Open,
+                               save ? kSaveCalibrationTitle : kOpenCalibrationTitle,
+                               Format(kCalibrationFilter, kCalibrationFilesText), folder};
+    return files.Choose(request, parent);
+  };
+  const std::string lastFolder = core.LastFolder(kFolderCalibration);
+  services.folder = lastFolder;
+  services.calibrationFolder = FolderOrCurrent(core.Settings().paths.folders[kFolderCalibration]);
+  TCalibrationDialog dialog(parent, core.Calibration(), services);
+  const bool accepted = Accepted(dialog);
+  if (dialog.Folder() != lastFolder) core.SetLastFolder(kFolderCalibration, dialog.Folder());
+  if (!accepted) return false;
+  core.SetCalibration(dialog.Result());
+  return true;
 }
 
 }  // namespace orvanix

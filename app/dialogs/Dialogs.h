@@ -15,6 +15,7 @@ class QWidget;
 namespace orvanix {
 
 class TAnalyzerCore;
+class TFileChooser;
 
 // "Processing Settings" (Options > Settings..., F4).
 bool RunSettingsDialog(QWidget* parent, TAnalyzerCore& core);
@@ -37,5 +38,10 @@ bool RunOverlayDialog(QWidget* parent, TAnalyzerCore& core);
 bool RunFileIoOptionsDialog(QWidget* parent, TAnalyzerCore& core);
 // "Set Paths" (File > Set Paths...). OK also resets the nine last-used folders.
 bool RunSetPathsDialog(QWidget* parent, TAnalyzerCore& core);
+// "Amplitude Calibration" (Options > Calibration..., F9): edits a copy of the calibration
+// record (measuring the reference through the sound input, .cal files through `chooser`,
+// Qt's file dialogs when null); a valid OK hands it to `core.SetCalibration`. The folder of
+// a .cal file chosen becomes the last-used calibration folder, OK or not.
+bool RunCalibrationDialog(QWidget* parent, TAnalyzerCore& core, TFileChooser* chooser = nullptr);
 
 }  // namespace orvanix

@@ -96,6 +96,10 @@ bool TMainWin::CommandAvailable(int32_t command) const {
     case kCmdHelpSearch:
     case kCmdReleaseNotes:
       return !HelpFile(command).empty();
+#ifdef ORVANIX_HAVE_DIALOGS
+    case kCmdCalibration:
+      return true;
+#endif
     default:
       break;
   }
@@ -171,6 +175,12 @@ bool TMainWin::RunCommand(int32_t command) {
     case kCmdReleaseNotes:
       done = HelpCommand(command);
       break;
+#ifdef ORVANIX_HAVE_DIALOGS
+    case kCmdCalibration:
+      FlushViewOptions();
+      done = RunCalibrationDialog(this, core_, chooser_);
+      break;
+#endif
     default:
       if (DialogOf(command) || FindDialogRunner(command)) {
         done = RunDialogCommand(command);

@@ -141,7 +141,6 @@ TEST_F(MainWinTest, EnablingFollowsTheModeAndTheDocument) {
                           kCmdViewPhase,
                           kCmdViewSpectrogram,
                           kCmdViewSurface,
-                          kCmdCalibration,
                           kCmdSignalGenerator,
                           kCmdThd,
                           kCmdLoggingOn,
