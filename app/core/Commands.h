@@ -119,6 +119,15 @@ enum Command : int32_t {
   kCmdPlayDocument = 903,
   kCmdRewind = 904,
   kCmdSingleStep = 906,
+  // Pop-up commands of the views (segment analyses and spectrum operations; no menu items)
+  kCmdInverseFft = 803,
+  kCmdSegmentTimeSeries = 806,
+  kCmdSegmentAverageSpectrum = 807,
+  kCmdSegmentSpectrogram = 808,
+  kCmdSegmentSurface = 809,
+  kCmdSegmentLeq = 810,
+  kCmdSegmentDtmf = 811,
+  kCmdBandwidthQ = 821,
 };
 
 // One menu item. `menu` is the top-level menu's label ("&File"); `submenu` is set for

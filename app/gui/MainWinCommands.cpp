@@ -14,6 +14,7 @@
 #include "app/gui/SpectrumWindow.h"
 #include "app/gui/ViewWindows.h"
 #include "ui/Launcher.h"
+#include "views/ViewPlot.h"
 
 #ifdef ORVANIX_HAVE_DIALOGS
 #include "app/dialogs/Dialogs.h"
@@ -90,8 +91,11 @@ bool TMainWin::CommandAvailable(int32_t command) const {
     case kCmdSingleStep:
       return true;
     // Printing of the active view: the spectrum view prints itself.
-    case kCmdPrint:
-      return windows_->KindOf(mdi_->currentSubWindow()) == kWindowSpectrum;
+    case kCmdPrint: {
+      const QMdiSubWindow* current = mdi_->currentSubWindow();
+      return windows_->KindOf(current) == kWindowSpectrum ||
+             (current && current->widget() && current->widget()->findChild<TViewPlot*>());
+    }
     case kCmdHelpContents:
     case kCmdHelpSearch:
     case kCmdReleaseNotes:

@@ -13,6 +13,7 @@
 #include "ui/FileDialogs.h"
 #include "ui/TextPrinter.h"
 #include "views/OrvanePlot.h"
+#include "views/ViewPlot.h"
 
 namespace orvanix {
 
@@ -91,11 +92,17 @@ bool TMainWin::PrintConfigurationCommand() {
 
 bool TMainWin::PrintViewCommand() {
   TSpectrumWindow* spectrum = windows_->Spectrum();
-  if (!spectrum || windows_->KindOf(mdi_->currentSubWindow()) != kWindowSpectrum) return false;
+  QMdiSubWindow* current = mdi_->currentSubWindow();
+  // The other plot views print through their own print job.
+  TViewPlot* view =
+      current && current->widget() ? current->widget()->findChild<TViewPlot*>() : nullptr;
+  const bool spectrumCurrent = spectrum && windows_->KindOf(current) == kWindowSpectrum;
+  if (!spectrumCurrent && !view) return false;
+  TPlotBase* plot = spectrumCurrent ? static_cast<TPlotBase*>(spectrum->Plot()) : view;
   const TPrintOptions print = pendingPrint_ ? *pendingPrint_ : core_.Settings().print;
-  TPrintJob job = spectrum->Plot()->PrintJob();
+  TPrintJob job = spectrumCurrent ? spectrum->Plot()->PrintJob() : view->PrintJob();
   TPlotBase::ApplyPrintOptions(print, job);
-  const bool printed = spectrum->Plot()->PrintWithDialogs(job);
+  const bool printed = plot->PrintWithDialogs(job);
   // The annotation lines the user typed are kept for the next print and the settings.
   if (job.annotation1 != print.annotation1 || job.annotation2 != print.annotation2) {
     TPrintOptions changed = print;

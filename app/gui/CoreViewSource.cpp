@@ -1,0 +1,114 @@
+#include "app/gui/CoreViewSource.h"
+
+#include <cstring>
+
+#include "app/gui/MainWin.h"
+#include "engine/Calibration.h"
+#include "engine/ProcessingStep.h"
+#include "files/WaveFile.h"
+
+namespace orvanix {
+
+TCoreViewSource::TCoreViewSource(TAnalyzerCore& core, QWidget* owner, int32_t optionsCommand)
+    : core_(core), spectra_(core), owner_(owner), optionsCommand_(optionsCommand) {}
+
+int32_t TCoreViewSource::CommandOf(PlotAction action) {
+  switch (action) {
+    case PlotAction::Cut:
+      return kCmdCut;
+    case PlotAction::CopyAsWave:
+      return kCmdCopy;
+    case PlotAction::Mute:
+      return kCmdMute;
+    case PlotAction::Filter:
+      return kCmdFilter;
+    case PlotAction::Play:
+      return kCmdPlay;
+    case PlotAction::DisplayTimeSeries:
+      return kCmdSegmentTimeSeries;
+    case PlotAction::AverageSpectrum:
+      return kCmdSegmentAverageSpectrum;
+    case PlotAction::Spectrogram:
+      return kCmdSegmentSpectrogram;
+    case PlotAction::Surface:
+      return kCmdSegmentSurface;
+    case PlotAction::Leq:
+      return kCmdSegmentLeq;
+    case PlotAction::Dtmf:
+      return kCmdSegmentDtmf;
+    case PlotAction::Annotate:
+      return kCmdAnnotations;
+  }
+  return -1;
+}
+
+const TSeriesData* TCoreViewSource::BlockSeries(int channel) const {
+  const TEngineObjects& e = core_.Engine();
+  return channel == 0 ? e.seriesLeft.get() : channel == 1 ? e.seriesRight.get() : nullptr;
+}
+
+TWaveData* TCoreViewSource::SeriesDocument() const {
+  if (core_.Mode() == kModeRealTime || !core_.HasDocument()) return nullptr;
+  return core_.Document();
+}
+
+double TCoreViewSource::PositionSecs() const {
+  const TWaveFile* document = core_.Document();
+  return document ? document->PositionSeconds() : 0.0;
+}
+
+bool TCoreViewSource::Calibrated() const {
+  return core_.Calibration().enabled;
+}
+
+std::string TCoreViewSource::ChannelName(int channel) const {
+  const TCalibration& c = core_.Calibration();
+  if (!c.enabled) return {};
+  const char* name = channel == 0 ? c.leftChannelName : c.rightChannelName;
+  return std::string(name, strnlen(name, sizeof c.leftChannelName));
+}
+
+void TCoreViewSource::Selection(double& startSecs, double& endSecs) const {
+  const TTimeSelection s = core_.Selection();
+  startSecs = s.startSecs;
+  endSecs = s.endSecs;
+}
+
+void TCoreViewSource::SetSelection(double startSecs, double endSecs) {
+  core_.SetSelection(startSecs, endSecs);
+}
+
+bool TCoreViewSource::FrameCommandEnabled(int32_t command) const {
+  if (auto* frame = owner_ ? qobject_cast<TMainWin*>(owner_->window()) : nullptr) {
+    return frame->CommandEnabled(command);
+  }
+  // Without a frame (tests) only what a subsystem owns can run.
+  return core_.CommandOwner(command) != nullptr && core_.IsEnabled(command);
+}
+
+void TCoreViewSource::RunFrameCommand(int32_t command) {
+  if (auto* frame = owner_ ? qobject_cast<TMainWin*>(owner_->window()) : nullptr) {
+    frame->RunCommand(command);
+    return;
+  }
+  core_.Execute(command);
+}
+
+bool TCoreViewSource::CommandEnabled(int32_t action) const {
+  return FrameCommandEnabled(CommandOf(static_cast<PlotAction>(action)));
+}
+
+void TCoreViewSource::RunCommand(int32_t action) {
+  const int32_t command = CommandOf(static_cast<PlotAction>(action));
+  if (FrameCommandEnabled(command)) RunFrameCommand(command);
+}
+
+void TCoreViewSource::ShowProperties() {
+  RunFrameCommand(optionsCommand_);
+}
+
+void TCoreViewSource::ShowHelp() {
+  RunFrameCommand(kCmdHelpContents);
+}
+
+}  // namespace orvanix

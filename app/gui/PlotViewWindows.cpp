@@ -1,0 +1,140 @@
+#include "app/gui/PlotViewWindows.h"
+
+#include <QToolBar>
+#include <QVBoxLayout>
+#include <functional>
+
+#include "app/gui/GuiRegistry.h"
+#include "files/Configuration.h"
+#include "views/PhasePlot.h"
+#include "views/PlotViewTexts.h"
+#include "views/Spectrogram.h"
+
+#ifdef ORVANIX_HAVE_DIALOGS
+#include "app/dialogs/PlotViewDialogs.h"
+#endif
+
+namespace orvanix {
+
+// ---------------------------------------------------------------------------- TPlotViewWindow
+
+TPlotViewWindow::TPlotViewWindow(TAnalyzerCore& core, int32_t optionsCommand, QWidget* parent)
+    : QWidget(parent), core_(core), source_(core, this, optionsCommand) {
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(0, 0, 0, 0);
+}
+
+void TPlotViewWindow::SetPlot(TViewPlot* plot) {
+  layout()->addWidget(plot);
+  setFocusProxy(plot);
+  setWindowTitle(plot->windowTitle());
+  connect(plot, &TViewPlot::PropertiesRequested, this, [this] { source_.ShowProperties(); });
+}
+
+void TPlotViewWindow::DocumentChanged() {
+  source_.DocumentTouched();
+  update();
+}
+
+// ---------------------------------------------------------------------------- spectrogram
+
+TSpectrogramWindow::TSpectrogramWindow(TAnalyzerCore& core, QWidget* parent)
+    : TPlotViewWindow(core, kCmdSpectrogramOptions, parent) {
+  plot_ = new TSpectrogram(&source_, this);
+  plot_->SetOptions(core.Settings().spectrogram);
+  SetPlot(plot_);
+  connect(plot_, &TSpectrogram::HelpRequested, this, [this] { source_.ShowHelp(); });
+}
+
+void TSpectrogramWindow::BlockProcessed(double analysisTimeSecs) {
+  plot_->Notify(analysisTimeSecs);
+}
+
+void TSpectrogramWindow::EngineRebuilt() {
+  plot_->SourceChanged();
+}
+
+void TSpectrogramWindow::SpectraReset() {
+  // A new run (start, rewind, Clear All Views) starts a new picture.
+  plot_->ClearImage();
+}
+
+void TSpectrogramWindow::SettingsChanged() {
+  if (!(plot_->Options() == core_.Settings().spectrogram)) {
+    plot_->SetOptions(core_.Settings().spectrogram);
+  }
+  plot_->SourceChanged();
+}
+
+// ---------------------------------------------------------------------------- phase
+
+TPhaseWindow::TPhaseWindow(TAnalyzerCore& core, QWidget* parent)
+    : TPlotViewWindow(core, kCmdPhaseOptions, parent) {
+  plot_ = new TPhasePlot(&source_, this);
+  plot_->SetOptions(core.Settings().phasePlot);
+  // The zoom buttons along the frequency axis and the options button.
+  auto* tools = new QToolBar(this);
+  tools->setIconSize(QSize(16, 16));
+  struct Button {
+    const char* text;
+    const char* tip;
+    std::function<void()> run;
+  };
+  const Button buttons[] = {
+      {"[ ]", viewtext::kZoomInFrequency, [this] { plot_->ArmDragZoom(); }},
+      {"<->", viewtext::kZoomFull, [this] { plot_->ZoomFull(); }},
+      {"x2", viewtext::kZoomIn2, [this] { plot_->ZoomIn2(); }},
+      {"/2", viewtext::kZoomOut2, [this] { plot_->ZoomOut2(); }},
+      {"...", viewtext::kPhaseOptionsButton, [this] { source_.ShowProperties(); }},
+  };
+  for (const Button& b : buttons) {
+    QAction* action = tools->addAction(QString::fromUtf8(b.text));
+    action->setToolTip(QString::fromUtf8(b.tip));
+    connect(action, &QAction::triggered, this, b.run);
+  }
+  layout()->addWidget(tools);
+  SetPlot(plot_);
+  connect(plot_, &TPhasePlot::HelpRequested, this, [this] { source_.ShowHelp(); });
+}
+
+void TPhaseWindow::BlockProcessed(double analysisTimeSecs) {
+  plot_->Notify(analysisTimeSecs);
+}
+
+void TPhaseWindow::EngineRebuilt() {
+  plot_->SourceChanged();
+}
+
+void TPhaseWindow::SpectraReset() {
+  plot_->update();
+}
+
+void TPhaseWindow::SettingsChanged() {
+  plot_->SetOptions(core_.Settings().phasePlot);
+}
+
+// ---------------------------------------------------------------------------- registration
+
+namespace {
+
+template <class Window>
+TWindowMaker Maker() {
+  return [](TAnalyzerCore& core, TAnalyzerObserver*& observer) -> QWidget* {
+    auto* window = new Window(core);
+    observer = window;
+    return window;
+  };
+}
+
+}  // namespace
+
+void RegisterPlotViews() {
+  RegisterWindow(kWindowSpectrogram, Maker<TSpectrogramWindow>());
+  RegisterWindow(kWindowPhase, Maker<TPhaseWindow>());
+#ifdef ORVANIX_HAVE_DIALOGS
+  RegisterDialog(kCmdSpectrogramOptions, RunSpectrogramOptionsDialog);
+  RegisterDialog(kCmdPhaseOptions, RunPhaseOptionsDialog);
+#endif
+}
+
+}  // namespace orvanix

@@ -1,0 +1,382 @@
+// TPhasePlot: painting, mouse, keys and menus.
+#include <QApplication>
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QDialog>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPlainTextEdit>
+#include <QVBoxLayout>
+#include <algorithm>
+#include <climits>
+#include <cmath>
+#include <cstdio>
+
+#include "engine/SpectralData.h"
+#include "views/ColorTable.h"
+#include "views/PhasePlot.h"
+#include "views/PlotViewTexts.h"
+#include "views/ViewTexts.h"
+
+namespace orvanix {
+
+namespace {
+
+QColor ColorOf(uint32_t ref) {
+  return QColor::fromRgb(views::RgbOfColorRef(ref));
+}
+
+// A step for the phase axis giving at least four divisions.
+double PhaseStep(double span) {
+  for (double step : {90.0, 45.0, 30.0, 15.0, 10.0, 5.0, 2.0, 1.0, 0.5, 0.1}) {
+    if (span / step >= 4.0) return step;
+  }
+  return 0.1;
+}
+
+}  // namespace
+
+void TPhasePlot::Paint(QPainter& painter, const QRect& rect) {
+  if (rect.width() <= 0 || rect.height() <= 0) return;
+  SetPaneMode(Panes());
+  painter.fillRect(rect, palette().color(QPalette::Window));
+  for (int p = 0; p < Panes(); ++p) PaintPane(painter, rect, p);
+}
+
+void TPhasePlot::PaintPane(QPainter& painter, const QRect& area, int pane) {
+  const QRect r = PaneRect(area, pane);
+  if (r.width() <= 0 || r.height() <= 0) return;
+  const QColor text = palette().color(QPalette::WindowText);
+  painter.fillRect(r, ColorOf(options_.backgroundColor));
+  const QFont font = LabelFont(area);
+  painter.setFont(font);
+  const QFontMetrics fm(font);
+
+  // Frequency grid and labels.
+  const std::vector<TFrequencyTick> ticks = FrequencyTicks(StartHz(), StopHz(), LogFrequency());
+  double lastLabel = -1e9;
+  for (const TFrequencyTick& tick : ticks) {
+    const double x = XOf(tick.hz, r);
+    if (x < r.left() - 0.5 || x > r.right() + 0.5) continue;
+    if (options_.gridEnabled) {
+      painter.setPen(ColorOf(options_.gridColor));
+      painter.drawLine(QPointF(x, r.top()), QPointF(x, r.bottom()));
+    }
+    painter.setPen(text);
+    const QString label = QString::fromStdString(tick.label);
+    const double w = fm.horizontalAdvance(label) + 6;
+    if (x - lastLabel >= w && pane == Panes() - 1) {
+      painter.drawText(QRectF(x - w / 2, r.bottom() + 3, w, fm.height()), Qt::AlignCenter, label);
+      lastLabel = x;
+    }
+  }
+  // Phase grid and labels.
+  const double top = TopDeg();
+  const double bottom = BottomDeg();
+  const double step = PhaseStep(top - bottom);
+  double lastY = -1e9;
+  for (double deg = std::ceil(bottom / step) * step; deg <= top + 1e-9; deg += step) {
+    const double y = YOf(deg, r);
+    if (options_.gridEnabled) {
+      painter.setPen(ColorOf(options_.gridColor));
+      painter.drawLine(QPointF(r.left(), y), QPointF(r.right(), y));
+    }
+    painter.setPen(text);
+    if (std::fabs(y - lastY) >= fm.height()) {
+      painter.drawText(QRectF(0, y - fm.height() / 2.0, r.left() - 4, fm.height()),
+                       Qt::AlignRight | Qt::AlignVCenter, QString::number(deg, 'g', 4));
+      lastY = y;
+    }
+  }
+
+  painter.save();
+  painter.setClipRect(r);
+  if (const TSpectralData* s = PaneSpectrum(pane)) PaintTrace(painter, r, *s);
+  if (dragging_) {
+    painter.fillRect(QRect(QPoint(std::min(dragStartX_, dragX_), r.top()),
+                           QPoint(std::max(dragStartX_, dragX_), r.bottom())),
+                     QColor(0, 0, 255, 50));
+  }
+  if (cursorActive_ && cursorPane_ == pane) {
+    painter.setPen(QPen(ColorOf(options_.markerColor), 1, Qt::DashLine));
+    const double x = XOf(cursorHz_, r);
+    const double y = YOf(CursorPhase(), r);
+    painter.drawLine(QPointF(x, r.top()), QPointF(x, r.bottom()));
+    painter.drawLine(QPointF(r.left(), y), QPointF(r.right(), y));
+  }
+  painter.restore();
+  painter.setPen(text);
+  painter.drawRect(r.adjusted(0, 0, -1, -1));
+
+  // Titles: the trace's label above the pane, the axes' names.
+  const std::string label =
+      pane == 0 ? source_ ? source_->PrimaryLabel() : std::string() : source_->SecondaryLabel();
+  painter.drawText(QRectF(r.left(), r.top() - fm.height() - 2, r.width(), fm.height()),
+                   Qt::AlignCenter, QString::fromStdString(label));
+  painter.save();
+  painter.translate(fm.height() / 2.0 + 1, r.center().y());
+  painter.rotate(-90);
+  painter.drawText(QRectF(-r.height() / 2.0, -fm.height() / 2.0, r.height(), fm.height()),
+                   Qt::AlignCenter, QString::fromUtf8(viewtext::kPhaseAxisLabel));
+  painter.restore();
+  if (pane == Panes() - 1) {
+    painter.drawText(QRectF(r.left(), r.bottom() + 3 + fm.height(), r.width(), fm.height()),
+                     Qt::AlignCenter, QString::fromUtf8(viewtext::kFrequencyAxisLabel));
+  }
+  std::string readout;
+  if (cursorActive_ && cursorPane_ == pane) {
+    char line[128];
+    std::snprintf(line, sizeof line, "%.2f Hz, %.2f deg", cursorHz_, CursorPhase());
+    readout = peakText_.empty() ? line : peakText_ + "\n" + line;
+  } else if (pane == 0) {
+    readout = readout_;
+  }
+  PaintReadout(painter, r, readout);
+}
+
+void TPhasePlot::PaintTrace(QPainter& painter, const QRect& r, const TSpectralData& s) {
+  uint32_t first = 0, last = 0;
+  if (!VisibleRange(s, first, last)) return;
+  segments_.clear();
+  QPolygonF current;
+  int column = INT_MIN;
+  double firstY = 0, minY = 0, maxY = 0, lastY = 0, columnX = 0;
+  int inColumn = 0;
+  auto flush = [&] {
+    if (inColumn == 0) return;
+    if (inColumn == 1) {
+      current << QPointF(columnX, firstY);
+    } else {
+      const double x = column + 0.5;
+      current << QPointF(x, firstY) << QPointF(x, minY) << QPointF(x, maxY) << QPointF(x, lastY);
+    }
+    inColumn = 0;
+  };
+  float previous = 0.0f;
+  for (uint32_t i = first; i <= last; ++i) {
+    const float phase = s.Phase(i);
+    const double x = XOf(IndexHz(s, i), r);
+    const double y = YOf(phase, r);
+    const bool wrapped = i > first && std::fabs(phase - previous) > 180.0f;
+    previous = phase;
+    const int c = static_cast<int>(std::floor(x));
+    if (wrapped) {
+      flush();
+      if (current.size() > 0) segments_.push_back(current);
+      current.clear();
+      column = INT_MIN;
+    }
+    if (c != column) {
+      flush();
+      column = c;
+      columnX = x;
+      firstY = minY = maxY = lastY = y;
+      inColumn = 1;
+    } else {
+      minY = std::min(minY, y);
+      maxY = std::max(maxY, y);
+      lastY = y;
+      ++inColumn;
+    }
+  }
+  flush();
+  if (current.size() > 0) segments_.push_back(current);
+  QPen pen(ColorOf(options_.lineColor));
+  pen.setWidthF(1.0);
+  painter.setPen(pen);
+  for (const QPolygonF& segment : segments_) {
+    if (segment.size() == 1) {
+      painter.drawPoint(segment.front());
+    } else {
+      painter.drawPolyline(segment);
+    }
+  }
+}
+
+// ---------------------------------------------------------------------------- input
+
+int TPhasePlot::PaneAt(const QPoint& p, const QRect& area) const {
+  for (int pane = 0; pane < Panes(); ++pane) {
+    if (PaneRect(area, pane).contains(p)) return pane;
+  }
+  return -1;
+}
+
+void TPhasePlot::mousePressEvent(QMouseEvent* event) {
+  setFocus();
+  if (event->button() != Qt::LeftButton) return;
+  const int pane = PaneAt(event->pos(), rect());
+  if (pane < 0) return;
+  if (dragZoomArmed_ || (event->modifiers() & Qt::ShiftModifier)) {
+    dragging_ = true;
+    dragStartX_ = dragX_ = event->pos().x();
+    return;
+  }
+  cursorPane_ = pane;
+  const QRect r = PaneRect(rect(), pane);
+  SetCursorHz(HzAt(event->pos().x(), r), DegAt(event->pos().y(), r));
+  SetCursorKind(CursorKind::Blank);
+}
+
+void TPhasePlot::mouseMoveEvent(QMouseEvent* event) {
+  const int pane = PaneAt(event->pos(), rect());
+  if (dragging_) {
+    dragX_ = event->pos().x();
+    update();
+    return;
+  }
+  if (pane < 0) {
+    SetReadout({});
+    SetCursorKind(CursorKind::Arrow);
+    return;
+  }
+  SetCursorKind(CursorKind::Plot);
+  const QRect r = PaneRect(rect(), pane);
+  const double hz = HzAt(event->pos().x(), r);
+  const TSpectralData* s = PaneSpectrum(pane);
+  char line[128];
+  if (s) {
+    const uint32_t i = NearestIndex(*s, hz);
+    std::snprintf(line, sizeof line, "%.2f Hz, %.2f deg", IndexHz(*s, i),
+                  static_cast<double>(s->Phase(i)));
+  } else {
+    std::snprintf(line, sizeof line, "%.2f Hz", hz);
+  }
+  SetReadout(line);
+  if ((event->buttons() & Qt::LeftButton) && cursorActive_) {
+    SetCursorHz(hz, DegAt(event->pos().y(), r));
+  }
+}
+
+void TPhasePlot::mouseReleaseEvent(QMouseEvent* event) {
+  SetCursorKind(CursorKind::Plot);
+  if (!dragging_) return;
+  dragging_ = false;
+  dragZoomArmed_ = false;
+  const QRect r = PaneRect(rect(), 0);
+  const int a = std::min(dragStartX_, event->pos().x());
+  const int b = std::max(dragStartX_, event->pos().x());
+  if (b - a >= 3 && r.width() > 0) {
+    // The dragged columns become the whole width.
+    const double f0 = (a - r.left()) / static_cast<double>(r.width());
+    const double f1 = (b - r.left()) / static_cast<double>(r.width());
+    const double x = zoom_.x() + std::clamp(f0, 0.0, 1.0) * zoom_.width();
+    const double w =
+        std::max(1e-4, (std::clamp(f1, 0.0, 1.0) - std::clamp(f0, 0.0, 1.0)) * zoom_.width());
+    zoom_ = QRectF(x, zoom_.y(), w, zoom_.height());
+  }
+  update();
+}
+
+void TPhasePlot::mouseDoubleClickEvent(QMouseEvent* event) {
+  (void)event;
+  ResetZoom();
+}
+
+void TPhasePlot::leaveEvent(QEvent* event) {
+  TViewPlot::leaveEvent(event);
+  SetReadout({});
+}
+
+void TPhasePlot::keyPressEvent(QKeyEvent* event) {
+  const TSpectralData* s = PaneSpectrum(cursorPane_);
+  switch (event->key()) {
+    case Qt::Key_Left:
+    case Qt::Key_Right: {
+      if (!s) break;
+      uint32_t first = 0, last = 0;
+      if (!VisibleRange(*s, first, last)) break;
+      if (!cursorActive_) {
+        SetCursorHz(IndexHz(*s, (first + last) / 2));
+        break;
+      }
+      uint32_t i = NearestIndex(*s, cursorHz_);
+      if (event->key() == Qt::Key_Left && i > first) --i;
+      if (event->key() == Qt::Key_Right && i < last) ++i;
+      const bool grab = options_.grabCursor != 0;
+      options_.grabCursor = 1;  // the keys always step from bin to bin
+      SetCursorHz(IndexHz(*s, i));
+      options_.grabCursor = grab;
+      break;
+    }
+    case Qt::Key_Home:
+      ResetZoom();
+      break;
+    case Qt::Key_Plus:
+      ZoomIn2();
+      break;
+    case Qt::Key_Minus:
+      ZoomOut2();
+      break;
+    case Qt::Key_P:
+      PeakSearch(false);
+      break;
+    case Qt::Key_N:
+      PeakSearch(true);
+      break;
+    case Qt::Key_Escape:
+      cursorActive_ = false;
+      update();
+      break;
+    default:
+      if (event->matches(QKeySequence::Copy)) {
+        CopyCursorValues();
+        break;
+      }
+      TViewPlot::keyPressEvent(event);
+      return;
+  }
+  event->accept();
+}
+
+void TPhasePlot::CopyCursorValues() {
+  const std::string text = CursorClipboardText();
+  if (!text.empty()) QApplication::clipboard()->setText(QString::fromStdString(text));
+}
+
+void TPhasePlot::ShowDataValues() {
+  QDialog dialog(this);
+  dialog.setWindowTitle(QString::fromUtf8(viewtext::kPhaseViewName));
+  auto* layout = new QVBoxLayout(&dialog);
+  auto* text = new QPlainTextEdit(QString::fromStdString(ExportText()).remove('\r'));
+  text->setReadOnly(true);
+  layout->addWidget(text);
+  dialog.resize(420, 480);
+  dialog.exec();
+}
+
+void TPhasePlot::contextMenuEvent(QContextMenuEvent* event) {
+  using namespace viewtext;
+  QMenu menu(this);
+  if (cursorActive_) {
+    connect(menu.addAction(QString::fromUtf8(kMenuCopyCursorValues)), &QAction::triggered, this,
+            [this] { CopyCursorValues(); });
+    menu.addSeparator();
+  }
+  QAction* copy = menu.addAction(QString::fromUtf8(kMenuCopyAsTextPhase));
+  copy->setEnabled(PaneSpectrum(0) != nullptr);
+  connect(copy, &QAction::triggered, this, [this] { CopyAsText(); });
+  connect(menu.addAction(QString::fromUtf8(kMenuCopyAsBitmap)), &QAction::triggered, this,
+          [this] { CopyAsBitmap(); });
+  connect(menu.addAction(QString::fromUtf8(kMenuViewDataValuesPhase)), &QAction::triggered, this,
+          [this] { ShowDataValues(); });
+  connect(menu.addAction(QString::fromUtf8(kMenuPropertiesPlot)), &QAction::triggered, this,
+          [this] { emit PropertiesRequested(); });
+  connect(menu.addAction(QString::fromUtf8(kMenuHelpPlot)), &QAction::triggered, this,
+          [this] { emit HelpRequested(); });
+  menu.addSeparator();
+  connect(menu.addAction(QString::fromUtf8(kZoomInFrequency)), &QAction::triggered, this,
+          [this] { ArmDragZoom(); });
+  connect(menu.addAction(QString::fromUtf8(kZoomFull)), &QAction::triggered, this,
+          [this] { ZoomFull(); });
+  connect(menu.addAction(QString::fromUtf8(kZoomIn2)), &QAction::triggered, this,
+          [this] { ZoomIn2(); });
+  connect(menu.addAction(QString::fromUtf8(kZoomOut2)), &QAction::triggered, this,
+          [this] { ZoomOut2(); });
+  AddToolItems(menu, true);
+  menu.exec(event->globalPos());
+}
+
+}  // namespace orvanix
