@@ -74,7 +74,7 @@ class TViewPlot : public TPlotBase {
   bool Zoomed() const { return zoom_ != QRectF(0, 0, 1, 1); }
   // Zooms by `factor` (above 1 zooms in) about the point `at` (fractions of the pane), on
   // the x axis, the y axis or both. Zooming out never goes beyond the whole content.
-  void ZoomAbout(const QPointF& at, double factor, bool xAxis, bool yAxis);
+  virtual void ZoomAbout(const QPointF& at, double factor, bool xAxis, bool yAxis);
   virtual void ResetZoom();
 
  signals:
