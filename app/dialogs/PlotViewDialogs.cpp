@@ -2,7 +2,9 @@
 
 #include "app/core/AnalyzerCore.h"
 #include "app/dialogs/PhaseOptsDialog.h"
+#include "app/dialogs/SeriesOptsDialog.h"
 #include "app/dialogs/SpectrogramOptsDialog.h"
+#include "app/dialogs/SurfaceOptsDialog.h"
 #include "files/Configuration.h"
 
 namespace orvanix {
@@ -33,6 +35,22 @@ namespace orvanix {
 
 bool RunPhaseOptionsDialog(QWidget* parent, TAnalyzerCore& core) {
   return RunOptions<TPhaseOptsDialog>(parent, core, &TAnalyzerSettings::phasePlot);
+}
+
+}  // namespace orvanix
+
+namespace orvanix {
+
+bool RunSeriesOptionsDialog(QWidget* parent, TAnalyzerCore& core) {
+  return RunOptions<TSeriesOptsDialog>(parent, core, &TAnalyzerSettings::series);
+}
+
+}  // namespace orvanix
+
+namespace orvanix {
+
+bool RunSurfaceOptionsDialog(QWidget* parent, TAnalyzerCore& core) {
+  return RunOptions<TSurfaceOptsDialog>(parent, core, &TAnalyzerSettings::surface);
 }
 
 }  // namespace orvanix

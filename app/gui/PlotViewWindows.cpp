@@ -8,7 +8,9 @@
 #include "files/Configuration.h"
 #include "views/PhasePlot.h"
 #include "views/PlotViewTexts.h"
+#include "views/SeriesPlot.h"
 #include "views/Spectrogram.h"
+#include "views/SurfacePlot.h"
 
 #ifdef ORVANIX_HAVE_DIALOGS
 #include "app/dialogs/PlotViewDialogs.h"
@@ -113,6 +115,84 @@ void TPhaseWindow::SettingsChanged() {
   plot_->SetOptions(core_.Settings().phasePlot);
 }
 
+// ---------------------------------------------------------------------------- time series
+
+TSeriesWindow::TSeriesWindow(TAnalyzerCore& core, QWidget* parent)
+    : TPlotViewWindow(core, kCmdTimeSeriesOptions, parent) {
+  plot_ = new TSeriesPlot(&source_, this);
+  plot_->SetOptions(core.Settings().series);
+  SetPlot(plot_);
+  // Autoscale changes the plot top: it becomes a setting like one made in the dialog.
+  connect(plot_, &TSeriesPlot::OptionsChanged, this, [this] {
+    const TSeriesOptions options = plot_->Options();
+    core_.ChangeSettings([&options](TAnalyzerSettings& s) { s.series = options; },
+                         SettingsOrigin::Dialog);
+  });
+}
+
+void TSeriesWindow::BlockProcessed(double analysisTimeSecs) {
+  plot_->Notify(analysisTimeSecs);
+}
+
+void TSeriesWindow::SeriesRefreshed() {
+  plot_->Notify(core_.AnalysisTime());
+}
+
+void TSeriesWindow::EngineRebuilt() {
+  plot_->SourceChanged();
+}
+
+void TSeriesWindow::SettingsChanged() {
+  if (!(plot_->Options() == core_.Settings().series)) plot_->SetOptions(core_.Settings().series);
+  plot_->update();
+}
+
+void TSeriesWindow::DocumentChanged() {
+  TPlotViewWindow::DocumentChanged();
+  plot_->SourceChanged();
+}
+
+void TSeriesWindow::PositionChanged(double positionSecs) {
+  (void)positionSecs;
+  plot_->update();
+}
+
+void TSeriesWindow::SelectionChanged() {
+  plot_->update();
+}
+
+void TSeriesWindow::StateChanged() {
+  // Entering or leaving Real-Time mode switches between the block and the document.
+  plot_->SourceChanged();
+}
+
+// ---------------------------------------------------------------------------- 3-D surface
+
+TSurfaceWindow::TSurfaceWindow(TAnalyzerCore& core, QWidget* parent)
+    : TPlotViewWindow(core, kCmdSurfaceOptions, parent) {
+  plot_ = new TSurfacePlot(&source_, this);
+  plot_->SetOptions(core.Settings().surface);
+  SetPlot(plot_);
+  connect(plot_, &TSurfacePlot::HelpRequested, this, [this] { source_.ShowHelp(); });
+}
+
+void TSurfaceWindow::BlockProcessed(double analysisTimeSecs) {
+  plot_->Notify(analysisTimeSecs);
+}
+
+void TSurfaceWindow::EngineRebuilt() {
+  plot_->SourceChanged();
+}
+
+void TSurfaceWindow::SpectraReset() {
+  plot_->ClearImage();
+}
+
+void TSurfaceWindow::SettingsChanged() {
+  if (!(plot_->Options() == core_.Settings().surface)) plot_->SetOptions(core_.Settings().surface);
+  plot_->SourceChanged();
+}
+
 // ---------------------------------------------------------------------------- registration
 
 namespace {
@@ -131,9 +211,13 @@ TWindowMaker Maker() {
 void RegisterPlotViews() {
   RegisterWindow(kWindowSpectrogram, Maker<TSpectrogramWindow>());
   RegisterWindow(kWindowPhase, Maker<TPhaseWindow>());
+  RegisterWindow(kWindowSurface, Maker<TSurfaceWindow>());
+  RegisterWindow(kWindowTimeSeries, Maker<TSeriesWindow>());
 #ifdef ORVANIX_HAVE_DIALOGS
   RegisterDialog(kCmdSpectrogramOptions, RunSpectrogramOptionsDialog);
   RegisterDialog(kCmdPhaseOptions, RunPhaseOptionsDialog);
+  RegisterDialog(kCmdSurfaceOptions, RunSurfaceOptionsDialog);
+  RegisterDialog(kCmdTimeSeriesOptions, RunSeriesOptionsDialog);
 #endif
 }
 

@@ -65,6 +65,42 @@ class TPhaseWindow : public TPlotViewWindow {
   TPhasePlot* plot_ = nullptr;
 };
 
+class TSeriesWindow : public TPlotViewWindow {
+  Q_OBJECT
+
+ public:
+  explicit TSeriesWindow(TAnalyzerCore& core, QWidget* parent = nullptr);
+  TSeriesPlot* Plot() const { return plot_; }
+
+  void BlockProcessed(double analysisTimeSecs) override;
+  void SeriesRefreshed() override;
+  void EngineRebuilt() override;
+  void SettingsChanged() override;
+  void DocumentChanged() override;
+  void PositionChanged(double positionSecs) override;
+  void SelectionChanged() override;
+  void StateChanged() override;
+
+ private:
+  TSeriesPlot* plot_ = nullptr;
+};
+
+class TSurfaceWindow : public TPlotViewWindow {
+  Q_OBJECT
+
+ public:
+  explicit TSurfaceWindow(TAnalyzerCore& core, QWidget* parent = nullptr);
+  TSurfacePlot* Plot() const { return plot_; }
+
+  void BlockProcessed(double analysisTimeSecs) override;
+  void EngineRebuilt() override;
+  void SpectraReset() override;
+  void SettingsChanged() override;
+
+ private:
+  TSurfacePlot* plot_ = nullptr;
+};
+
 // Registers the four windows and their option dialogs (once per process).
 void RegisterPlotViews();
 

@@ -4,13 +4,16 @@
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QScrollBar>
 
 #include "DialogHelpers.h"
 #include "app/dialogs/PhaseOptsDialog.h"
+#include "app/dialogs/SeriesOptsDialog.h"
 #include "app/dialogs/SpectrogramOptsDialog.h"
+#include "app/dialogs/SurfaceOptsDialog.h"
 
 namespace orvanix {
 namespace {
@@ -125,6 +128,67 @@ TEST(PhaseOptsDialog, PhaseAxisInDegreesAndFrequencies) {
   EXPECT_EQ(dialog.Result().plotTop, 90.0f);
   EXPECT_EQ(dialog.Result().plotRange, 180.0f);
   EXPECT_EQ(dialog.Result().gridEnabled, 0);
+}
+
+TEST(SeriesOptsDialog, TimeChecksInOrderAndTheScaleDecidesTheAxis) {
+  TRecordedMessages messages;
+  TSeriesOptsDialog dialog(nullptr, TSeriesOptions{}, true, 22050.0);
+  const auto& f = dialog.Widgets();
+  const auto& c = dialog.Common();
+  EXPECT_FALSE(c.range->isEnabled());  // amplitude scale: no range
+  f.startTime->setText("-1");
+  f.stopTime->setText("-2");
+  EXPECT_FALSE(PressOk(dialog));
+  EXPECT_EQ(messages.Only().text, "Start Time must be greater than zero");
+  messages.Clear();
+  f.startTime->setText("2");
+  EXPECT_FALSE(PressOk(dialog));
+  EXPECT_EQ(messages.Only().text, "Stop Time must be greater than zero");
+  messages.Clear();
+  f.stopTime->setText("2");
+  EXPECT_FALSE(PressOk(dialog));
+  EXPECT_EQ(messages.Only().text, "Stop Time must be greater than Stop Time");
+  messages.Clear();
+  f.stopTime->setText("3");
+  f.maxZoomOut->setText("0.05");
+  EXPECT_FALSE(PressOk(dialog));
+  EXPECT_EQ(messages.Only().text, "Max Zoom Out Time must be at least 0.1 seconds");
+  EXPECT_EQ(f.maxZoomOut->text(), "0.05");
+  messages.Clear();
+  f.maxZoomOut->setText("0.1");
+  // On the energy scale the top is a level in dB and the range is checked.
+  f.energy->setChecked(true);
+  EXPECT_TRUE(c.range->isEnabled());
+  c.range->setText("700");
+  EXPECT_FALSE(PressOk(dialog));
+  EXPECT_EQ(messages.Only().text, "Plot Range must be between  0.000 and 600.000");
+  c.range->setText("80");
+  c.top->setText("0");
+  f.channel->setCurrentIndex(6);
+  EXPECT_TRUE(PressOk(dialog));
+  const TSeriesOptions& r = dialog.Result();
+  EXPECT_EQ(r.ampScaleType, 1);
+  EXPECT_EQ(r.plotRange, 80.0f);
+  EXPECT_EQ(r.plotChannel, 6);
+  EXPECT_EQ(r.startTime, 2.0f);
+  EXPECT_EQ(r.stopTime, 3.0f);
+  EXPECT_EQ(r.maxZoomOutTime, 0.1f);
+}
+
+TEST(SurfaceOptsDialog, CommonChecksAndColouring) {
+  TRecordedMessages messages;
+  TSurfaceOptsDialog dialog(nullptr, TSurfaceOptions{}, false, 22050.0);
+  const auto& c = dialog.Common();
+  c.top->setText("-5");
+  EXPECT_FALSE(PressOk(dialog));
+  EXPECT_EQ(messages.Only().text, "Top of Plot must be between  0.000 and 1000000000.000");
+  messages.Clear();
+  c.top->setText("50");
+  dialog.Widgets().solid->setChecked(true);
+  EXPECT_TRUE(PressOk(dialog));
+  EXPECT_EQ(dialog.Result().colorMode, 1);
+  EXPECT_EQ(dialog.Result().plotTop, 50.0f);
+  EXPECT_EQ(dialog.Result().plotRange, 60.0f);  // a linear axis keeps the range
 }
 
 }  // namespace

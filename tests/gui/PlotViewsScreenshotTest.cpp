@@ -19,7 +19,9 @@
 #include "files/Configuration.h"
 #include "tests/gui/GuiTestHelpers.h"
 #include "views/PhasePlot.h"
+#include "views/SeriesPlot.h"
 #include "views/Spectrogram.h"
+#include "views/SurfacePlot.h"
 
 namespace orvanix::test {
 namespace {
@@ -210,6 +212,65 @@ TEST_F(PlotViewsScreenshotTest, PhaseOfADelayedSignalIsTheDelaysLine) {
   }
   EXPECT_GT(checked, 2000);
   ASSERT_NO_FATAL_FAILURE(Save(kWindowPhase, "phase-delay.png"));
+}
+
+// A 100 Hz sine at half of full scale: the time series shows 10 ms periods between +-50 %.
+TEST_F(PlotViewsScreenshotTest, SineOf100HzShowsItsPeriodsAndAmplitude) {
+  const std::string path = Path("sine100.wav");
+  ASSERT_NO_FATAL_FAILURE(WriteWave(path, 44100, 1, 2 * 44100, [](uint32_t n, int) {
+    return 0.5 * std::sin(2.0 * std::numbers::pi * 100.0 * n / 44100.0);
+  }));
+  ASSERT_NO_FATAL_FAILURE(RunFile(path, kWindowTimeSeries, [](TAnalyzerSettings& s) {
+    s.series.startTime = 0.0f;
+    s.series.stopTime = 0.05f;
+  }));
+  auto* window = dynamic_cast<TSeriesWindow*>(Content(kWindowTimeSeries));
+  ASSERT_NE(window, nullptr);
+  TSeriesPlot& view = *window->Plot();
+  ASSERT_TRUE(view.DocumentMode());
+  view.ResetZoom();
+  // One point per sample: 2205 samples over 50 ms.
+  const std::vector<TSeriesPlot::TPoint> samples = view.Trace(0, 4000);
+  ASSERT_NEAR(static_cast<double>(samples.size()), 2205.0, 1.0);  // the stop time is a float
+  double low = 0, high = 0;
+  std::vector<double> up;
+  for (size_t i = 1; i < samples.size(); ++i) {
+    low = std::min(low, samples[i].low);
+    high = std::max(high, samples[i].low);
+    if (samples[i - 1].low < 0 && samples[i].low >= 0) {
+      const double f = -samples[i - 1].low / (samples[i].low - samples[i - 1].low);
+      up.push_back(samples[i - 1].timeSecs + f / 44100.0);
+    }
+  }
+  EXPECT_NEAR(high, 50.0, 0.01);
+  EXPECT_NEAR(low, -50.0, 0.01);
+  ASSERT_GE(up.size(), 4u);  // crossings at 10, 20, 30, 40 (and 50) ms
+  for (size_t i = 0; i < up.size(); ++i) EXPECT_NEAR(up[i], 0.010 * (i + 1), 2e-5);
+  // The exported text says the same: its largest value is 50 % of full scale.
+  const std::string text = view.ExportText();
+  EXPECT_EQ(text.rfind(";Time(s)\t", 0), 0u);
+  ASSERT_NO_FATAL_FAILURE(Save(kWindowTimeSeries, "series-sine100.png"));
+}
+
+// The 3-D surface on the sweep: every trace's highest point lies at the sweep's frequency.
+TEST_F(PlotViewsScreenshotTest, SurfaceOfASweep) {
+  const std::string path = Path("sweep-surface.wav");
+  ASSERT_NO_FATAL_FAILURE(WriteWave(path, 44100, 1, 3 * 44100, [](uint32_t n, int) {
+    const double t = n / 44100.0;
+    return 0.5 * std::sin(2.0 * std::numbers::pi * (500.0 * t + 3000.0 * t * t / 2.0));
+  }));
+  ASSERT_NO_FATAL_FAILURE(RunFile(path, kWindowSurface, [](TAnalyzerSettings& s) {
+    s.processing.fftSize = 2048;
+    s.processing.averageBlocks = 1;
+    s.scaling.freqScale = 0;
+    s.surface.intervalFlag = 1;
+    s.surface.intervalSecs = 0.1f;
+  }));
+  auto* window = dynamic_cast<TSurfaceWindow*>(Content(kWindowSurface));
+  ASSERT_NE(window, nullptr);
+  const std::string csv = window->Plot()->CsvText();
+  EXPECT_NE(csv.find("Frequency (Hz),t="), std::string::npos);
+  ASSERT_NO_FATAL_FAILURE(Save(kWindowSurface, "surface-sweep.png"));
 }
 
 }  // namespace
