@@ -21,9 +21,27 @@ bool ComplexFft(float* data, uint32_t n, int direction);
 // Returns false, leaving the data untouched, for a null array, an unsupported size or a
 // direction other than 1 and -1.
 // Twiddle tables are built on the first call of each size (a few bytes per point, kept for
-// the life of the process); if one cannot be allocated the transform still runs, slower,
-// with no table.
+// the life of the process), and up to 8192 points a second array of n floats per thread
+// serves the bit reversal; if one cannot be allocated the transform still runs, slower.
 bool RealFft(float* data, uint32_t n, int direction);
+
+// The forward RealFft followed by bin k's real and imaginary parts times binScale[k], for
+// k = 0 .. n/2 - 1 (bin 0's DC and Nyquist terms both times binScale[0]), in one pass
+// over the spectrum. The same numbers as RealFft and then the multiplications.
+bool RealFftScaled(float* data, uint32_t n, const float* binScale);
+
+// The vector code the fast transforms run on. Every kernel gives bit-identical results;
+// the best one the processor offers is chosen at the first transform (AVX2, SSE2, the
+// compiler's portable vectors, which are NEON on ARM64, and plain scalar code). Tests and
+// benchmarks choose others to compare them.
+enum class FftKernel { kScalar, kPortable, kSse2, kAvx2 };
+// Whether this build and this processor can run a kernel.
+bool FftKernelAvailable(FftKernel kernel);
+// Makes a kernel the one every later transform runs; false (nothing changes) when it is
+// not available. Not for use while another thread transforms.
+bool SelectFftKernel(FftKernel kernel);
+FftKernel ActiveFftKernel();
+const char* FftKernelName(FftKernel kernel);  // "scalar", "portable", "sse2", "avx2"
 
 // A small transform object of a fixed size. Sizes 32 ... 65536 (powers of two) are
 // accepted; any other size becomes 512 with the error flag set.

@@ -14,15 +14,15 @@ constexpr double kTwoPi = 6.283185307179586476925286766559;
 
 // Angles are reduced to whole turns before the sine and cosine, and everything runs in
 // double, so each float in a table is the correctly rounded value (or within one ulp).
-void FillRadixFour(float* table, unsigned log2Span) {
+void FillRadixFour(float* table, unsigned log2Span, size_t width) {
   const size_t span = size_t{1} << log2Span;
   const size_t quarter = span / 4;
   for (size_t k = 0; k < quarter; ++k) {
-    float* group = table + (k / 4) * 24 + (k % 4);
+    float* group = table + (k / width) * 6 * width + (k % width);
     for (size_t m = 1; m <= 3; ++m) {
       const double angle = kTwoPi * static_cast<double>((m * k) % span) / static_cast<double>(span);
-      group[(m - 1) * 8] = static_cast<float>(std::cos(angle));
-      group[(m - 1) * 8 + 4] = static_cast<float>(std::sin(angle));
+      group[(m - 1) * 2 * width] = static_cast<float>(std::cos(angle));
+      group[(m - 1) * 2 * width + width] = static_cast<float>(std::sin(angle));
     }
   }
 }
@@ -39,7 +39,7 @@ void FillSplit(float* table, unsigned log2N) {
 
 std::mutex g_buildMutex;
 // Published tables are never freed: they stay valid for every later lookup.
-std::atomic<const float*> g_radixFour[kMaxComplexLog2 + 1];
+std::atomic<const float*> g_radixFour[2][kMaxComplexLog2 + 1];  // widths 4 and 8
 std::atomic<const float*> g_split[kMaxRealLog2 + 1];
 
 template <typename Fill>
@@ -57,7 +57,7 @@ const float* Lookup(std::atomic<const float*>& slot, size_t count, unsigned log2
 }
 
 size_t RadixFourTwiddleCount(unsigned log2Span) {
-  return (size_t{1} << log2Span) / 16 * 24;
+  return (size_t{1} << log2Span) / 4 * 6;
 }
 
 size_t SplitTwiddleCount(unsigned log2N) {
@@ -66,9 +66,11 @@ size_t SplitTwiddleCount(unsigned log2N) {
 
 }  // namespace
 
-const float* RadixFourTwiddles(unsigned log2Span) {
-  if (log2Span < 4 || log2Span > kMaxComplexLog2) return nullptr;
-  return Lookup(g_radixFour[log2Span], RadixFourTwiddleCount(log2Span), log2Span, FillRadixFour);
+const float* RadixFourTwiddles(unsigned log2Span, size_t width) {
+  if (log2Span < 4 || log2Span > kMaxComplexLog2 || (width != 4 && width != 8)) return nullptr;
+  if ((size_t{1} << log2Span) / 4 < width) return nullptr;
+  return Lookup(g_radixFour[width == 8][log2Span], RadixFourTwiddleCount(log2Span), log2Span,
+                [width](float* table, unsigned log2) { FillRadixFour(table, log2, width); });
 }
 
 const float* SplitTwiddles(unsigned log2N) {

@@ -169,12 +169,8 @@ void TSpectralData::SetBlockSample(uint32_t i, float value) {
 void TSpectralData::Transform() {
   if (error_) return;
   inverseValid_ = false;
-  float* z = block_.data();
-  RealFft(z, fftSize_, 1);
-  for (uint32_t i = 0; i < bins_; ++i) {
-    z[2 * i] *= scale_[i];
-    z[2 * i + 1] *= scale_[i];
-  }
+  // The scaling rides on the transform's last pass over the bins.
+  RealFftScaled(block_.data(), fftSize_, scale_.data());
 }
 
 void TSpectralData::Average(bool bandMean) {

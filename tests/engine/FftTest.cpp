@@ -375,30 +375,122 @@ TEST(ComplexFft, ForwardThenInverseIsIdentityAtEverySize) {
   }
 }
 
-// Values written around the array must survive every size and direction: an overrun or a
-// stray write in any pass would change them.
+// Runs `check` once with every vector kernel this build and processor can run (the scalar
+// one always), restoring the chosen kernel afterwards.
+template <typename Check>
+void ForEachKernel(Check check) {
+  const FftKernel active = ActiveFftKernel();
+  for (FftKernel kernel :
+       {FftKernel::kScalar, FftKernel::kPortable, FftKernel::kSse2, FftKernel::kAvx2}) {
+    if (!SelectFftKernel(kernel)) continue;
+    SCOPED_TRACE(FftKernelName(kernel));
+    check();
+  }
+  SelectFftKernel(active);
+}
+
+// Values written around the array must survive every size and direction with every
+// kernel: an overrun or a stray write in any pass would change them.
 TEST(Transforms, NeverWriteOutsideTheArray) {
-  constexpr size_t kGuard = 64;
-  constexpr float kSentinel = -12345.5f;
-  for (uint32_t n = 2; n <= (1u << 20); n *= 2) {
-    for (int direction : {1, -1}) {
-      for (bool complex : {false, true}) {
-        const size_t floats = complex ? 2 * size_t{n} : n;
-        std::vector<float> buffer(floats + 2 * kGuard, kSentinel);
-        const std::vector<float> input = RandomReals(floats, n);
-        std::copy(input.begin(), input.end(), buffer.begin() + kGuard);
-        float* data = buffer.data() + kGuard;
-        ASSERT_TRUE(complex ? ComplexFft(data, n, direction) : RealFft(data, n, direction));
-        for (size_t g = 0; g < kGuard; ++g) {
-          ASSERT_EQ(buffer[g], kSentinel) << "before, n = " << n << ", direction " << direction
-                                          << (complex ? ", complex" : ", real");
-          ASSERT_EQ(buffer[kGuard + floats + g], kSentinel)
-              << "after, n = " << n << ", direction " << direction
-              << (complex ? ", complex" : ", real");
+  ForEachKernel([] {
+    constexpr size_t kGuard = 64;
+    constexpr float kSentinel = -12345.5f;
+    for (uint32_t n = 2; n <= (1u << 20); n *= 2) {
+      for (int direction : {1, -1}) {
+        for (bool complex : {false, true}) {
+          const size_t floats = complex ? 2 * size_t{n} : n;
+          std::vector<float> buffer(floats + 2 * kGuard, kSentinel);
+          const std::vector<float> input = RandomReals(floats, n);
+          std::copy(input.begin(), input.end(), buffer.begin() + kGuard);
+          float* data = buffer.data() + kGuard;
+          ASSERT_TRUE(complex ? ComplexFft(data, n, direction) : RealFft(data, n, direction));
+          for (size_t g = 0; g < kGuard; ++g) {
+            ASSERT_EQ(buffer[g], kSentinel) << "before, n = " << n << ", direction " << direction
+                                            << (complex ? ", complex" : ", real");
+            ASSERT_EQ(buffer[kGuard + floats + g], kSentinel)
+                << "after, n = " << n << ", direction " << direction
+                << (complex ? ", complex" : ", real");
+          }
         }
       }
     }
+  });
+}
+
+// The scaled forward transform is the plain one followed by the multiplications, to the
+// bit, with every kernel and at every size (below, at and above the sizes where the bins
+// go through a second array).
+TEST(RealFftScaled, EqualsTheTransformThenTheBinScaling) {
+  ForEachKernel([] {
+    for (uint32_t n = 2; n <= (1u << 21); n *= 2) {
+      const std::vector<float> input = RandomReals(n, n + 7);
+      const std::vector<float> scale = RandomReals(n / 2, n + 8);
+      std::vector<float> expected = input;
+      ASSERT_TRUE(RealFft(expected.data(), n, 1));
+      for (uint32_t k = 0; k < n / 2; ++k) {
+        expected[2 * k] *= scale[k];
+        expected[2 * k + 1] *= scale[k];
+      }
+      std::vector<float> actual = input;
+      ASSERT_TRUE(RealFftScaled(actual.data(), n, scale.data()));
+      ASSERT_EQ(actual, expected) << "n = " << n;
+    }
+  });
+  std::vector<float> data = RandomReals(64, 3);
+  const std::vector<float> before = data;
+  EXPECT_FALSE(RealFftScaled(data.data(), 64, nullptr));
+  EXPECT_FALSE(RealFftScaled(data.data(), 48, before.data()));
+  EXPECT_EQ(data, before);
+}
+
+// Every kernel gives the same bits, signs of zeros included, on inputs where exact zeros
+// meet: all zeros, one impulse, a constant (the stored reference output uses noise only).
+TEST(FftKernels, AgreeToTheBitOnZerosImpulsesAndConstants) {
+  std::vector<std::vector<float>> first;  // results of the first kernel, in order
+  bool recording = true;
+  size_t at = 0;
+  ForEachKernel([&] {
+    for (uint32_t n = 2; n <= (1u << 16); n *= 2) {
+      for (int shape = 0; shape < 3; ++shape) {
+        std::vector<float> input(2 * size_t{n}, shape == 2 ? 0.5f : 0.0f);
+        if (shape == 1) input[3] = 1.0f;
+        for (int transform = 0; transform < 3; ++transform) {
+          std::vector<float> data = input;
+          if (transform == 0) ASSERT_TRUE(RealFft(data.data(), n, 1));
+          if (transform == 1) ASSERT_TRUE(RealFft(data.data(), n, -1));
+          if (transform == 2) ASSERT_TRUE(ComplexFft(data.data(), n, -1));
+          if (recording) {
+            first.push_back(data);
+            continue;
+          }
+          const std::vector<float>& expected = first[at++];
+          for (size_t i = 0; i < data.size(); ++i) {
+            ASSERT_EQ(std::signbit(data[i]), std::signbit(expected[i]))
+                << "n " << n << " shape " << shape << " transform " << transform << " [" << i
+                << "]";
+            ASSERT_EQ(data[i], expected[i]);
+          }
+        }
+      }
+    }
+    recording = false;
+    at = 0;
+  });
+}
+
+TEST(FftKernels, ScalarAlwaysThereAndUnavailableOnesRefused) {
+  const FftKernel active = ActiveFftKernel();
+  EXPECT_TRUE(FftKernelAvailable(FftKernel::kScalar));
+  EXPECT_TRUE(FftKernelAvailable(active));
+  for (FftKernel kernel : {FftKernel::kPortable, FftKernel::kSse2, FftKernel::kAvx2}) {
+    if (FftKernelAvailable(kernel)) continue;
+    EXPECT_FALSE(SelectFftKernel(kernel)) << FftKernelName(kernel);
+    EXPECT_EQ(ActiveFftKernel(), active);
   }
+#if defined(__x86_64__)
+  EXPECT_TRUE(FftKernelAvailable(FftKernel::kSse2));
+  EXPECT_NE(active, FftKernel::kScalar) << "x86-64 always has a vector kernel";
+#endif
 }
 
 TEST(Transforms, RefuseUnsupportedArgumentsAndLeaveDataAlone) {
@@ -422,21 +514,23 @@ TEST(Transforms, RefuseUnsupportedArgumentsAndLeaveDataAlone) {
 // The first use of a size builds its tables; threads racing to it must all get the same,
 // complete tables.
 TEST(Transforms, FirstUseFromSeveralThreadsAgrees) {
-  // ctest runs each test in its own process, where this is the first use of the size.
-  const uint32_t n = 1u << 21;
-  const std::vector<float> input = RandomReals(n, 99);
-  std::vector<std::vector<float>> results(4, input);
-  std::vector<std::thread> threads;
-  for (auto& result : results) {
-    threads.emplace_back([&result, n] { RealFft(result.data(), n, 1); });
-  }
-  for (auto& thread : threads) thread.join();
-  for (size_t t = 1; t < results.size(); ++t) EXPECT_EQ(results[t], results[0]) << "thread " << t;
-  const double tolerance = BinTolerance(n, Rms(input));
-  for (size_t k : {size_t{1}, size_t{12345}, size_t{n / 4}, size_t{n / 2 - 1}}) {
-    const std::complex<double> bin = RealDftBin(input, k);
-    EXPECT_NEAR(results[0][2 * k], 2.0 * bin.real(), tolerance) << "bin " << k;
-    EXPECT_NEAR(results[0][2 * k + 1], 2.0 * bin.imag(), tolerance) << "bin " << k;
+  // ctest runs each test in its own process, where this is the first use of the size. The
+  // small size goes through each thread's own second array.
+  for (uint32_t n : {1u << 21, 4096u}) {
+    const std::vector<float> input = RandomReals(n, 99);
+    std::vector<std::vector<float>> results(4, input);
+    std::vector<std::thread> threads;
+    for (auto& result : results) {
+      threads.emplace_back([&result, n] { RealFft(result.data(), n, 1); });
+    }
+    for (auto& thread : threads) thread.join();
+    for (size_t t = 1; t < results.size(); ++t) EXPECT_EQ(results[t], results[0]) << "thread " << t;
+    const double tolerance = BinTolerance(n, Rms(input));
+    for (size_t k : {size_t{1}, size_t{n / 5}, size_t{n / 4}, size_t{n / 2 - 1}}) {
+      const std::complex<double> bin = RealDftBin(input, k);
+      EXPECT_NEAR(results[0][2 * k], 2.0 * bin.real(), tolerance) << "bin " << k;
+      EXPECT_NEAR(results[0][2 * k + 1], 2.0 * bin.imag(), tolerance) << "bin " << k;
+    }
   }
 }
 

@@ -25,6 +25,7 @@
 #include <string>
 
 #include "ReferenceSpectraHelpers.h"
+#include "engine/Fft.h"
 #include "engine/ProcessingSettings.h"
 
 namespace orvanix::reference {
@@ -211,15 +212,28 @@ std::string CaseName(const testing::TestParamInfo<size_t>& info) {
 INSTANTIATE_TEST_SUITE_P(AllCases, ReferenceCaseTest,
                          testing::Range(size_t{0}, ReferenceCases().size()), CaseName);
 
-TEST(ReferenceSpectra, TransformsMatchStoredOutputAtEverySize) {
+// Every vector kernel of this build and processor (scalar, portable, SSE2, AVX2) against
+// the same stored output.
+TEST(ReferenceSpectra, TransformsMatchStoredOutputAtEverySizeWithEveryKernel) {
   const ReferenceRecord* stored = FindStored("transforms");
   ASSERT_NE(stored, nullptr);
-  const ReferenceRecord now = RunTransformCases();
-  ASSERT_EQ(now.arrays.size(), stored->arrays.size());
-  for (size_t k = 0; k < now.arrays.size(); ++k) {
-    ASSERT_EQ(now.arrays[k].name, stored->arrays[k].name);
-    ExpectIdentical("transforms: " + now.arrays[k].name, stored->arrays[k], now.arrays[k]);
+  const FftKernel active = ActiveFftKernel();
+  int kernels = 0;
+  for (FftKernel kernel :
+       {FftKernel::kScalar, FftKernel::kPortable, FftKernel::kSse2, FftKernel::kAvx2}) {
+    if (!SelectFftKernel(kernel)) continue;
+    ++kernels;
+    const ReferenceRecord now = RunTransformCases();
+    ASSERT_EQ(now.arrays.size(), stored->arrays.size());
+    for (size_t k = 0; k < now.arrays.size(); ++k) {
+      ASSERT_EQ(now.arrays[k].name, stored->arrays[k].name);
+      ExpectIdentical(
+          std::string("transforms, ") + FftKernelName(kernel) + ": " + now.arrays[k].name,
+          stored->arrays[k], now.arrays[k]);
+    }
   }
+  SelectFftKernel(active);
+  EXPECT_GE(kernels, 2) << "the scalar kernel and at least one vector kernel";
 }
 
 }  // namespace
