@@ -116,8 +116,7 @@ bool TSpectralData::AllocateRing() {
     try {
       ringPower_.assign(size_t{blocks_} * bins_, 0.f);
       ringComplex_.assign(size_t{blocks_} * 2 * bins_, 0.f);
-      ringSumPower_.assign(bins_, 0.f);
-      ringSumComplex_.assign(2 * size_t{bins_}, 0.f);
+      ringSums_.assign(6 * size_t{bins_}, 0.0);
     } catch (const std::bad_alloc&) {
       ok = false;
     }
@@ -125,6 +124,7 @@ bool TSpectralData::AllocateRing() {
   if (!ok) {
     std::vector<float>().swap(ringPower_);
     std::vector<float>().swap(ringComplex_);
+    std::vector<double>().swap(ringSums_);
     error_ = true;
     Messages().Report(kLinearAveragingMemory, kErrorCaption, MessageIcon::Error);
     return false;
@@ -141,8 +141,7 @@ bool TSpectralData::SetAveraging(uint32_t blocks, uint32_t type) {
   if (averageType_ == kAverageLinear && blocks_ <= kMaxLinearRingBlocks) return AllocateRing();
   std::vector<float>().swap(ringPower_);
   std::vector<float>().swap(ringComplex_);
-  std::vector<float>().swap(ringSumPower_);
-  std::vector<float>().swap(ringSumComplex_);
+  std::vector<double>().swap(ringSums_);
   return true;
 }
 
@@ -154,6 +153,7 @@ void TSpectralData::Reset() {
   std::fill(running_.begin(), running_.end(), 0.f);
   std::fill(ringPower_.begin(), ringPower_.end(), 0.f);
   std::fill(ringComplex_.begin(), ringComplex_.end(), 0.f);
+  std::fill(ringSums_.begin(), ringSums_.end(), 0.0);
   std::fill(bandValues_.begin(), bandValues_.end(), kNoDb);
   count_ = 0;
   ringIndex_ = 0;
@@ -171,96 +171,6 @@ void TSpectralData::Transform() {
   inverseValid_ = false;
   // The scaling rides on the transform's last pass over the bins.
   RealFftScaled(block_.data(), fftSize_, scale_.data());
-}
-
-void TSpectralData::Average(bool bandMean) {
-  if (error_) return;
-  // Count update: the ring fills slot by slot, then overwrites its oldest slot.
-  if (averageType_ == kAverageLinear) {
-    if (count_ < blocks_) {
-      ringIndex_ = count_;
-      ++count_;
-    } else {
-      count_ = blocks_;
-      ringIndex_ = (ringIndex_ + 1) % blocks_;
-    }
-  } else {
-    count_ = std::min(count_ + 1, blocks_);
-  }
-  const uint32_t last = bins_ - 1;  // the last bin is never averaged
-  const float n = static_cast<float>(count_);
-  const float* z = block_.data();
-  const bool vector = averageType_ == kAverageVector;
-  // A spectrum holding a transfer function or coherence keeps its own running average in
-  // `running_`: the stored power is the ratio, which must neither feed the recursion nor
-  // be compared with a cross-spectrum magnitude by peak hold.
-  const bool ratio = IsRatio() && !running_.empty();
-  const bool hold = peakHold_ && !octave_ && !ratio;
-
-  if (ring_) {
-    float* slotPower = &ringPower_[size_t{ringIndex_} * bins_];
-    float* slotComplex = &ringComplex_[size_t{ringIndex_} * 2 * bins_];
-    for (uint32_t i = 0; i < last; ++i) {
-      const float q = SquaredMagnitude(z[2 * i], z[2 * i + 1]);
-      slotPower[i] = crossSpectrum_ ? std::sqrt(q) : q;
-      slotComplex[2 * i] = z[2 * i];
-      slotComplex[2 * i + 1] = z[2 * i + 1];
-    }
-    // Unfilled slots are zero, so only the first min(n, K) need summing.
-    std::fill(ringSumPower_.begin(), ringSumPower_.end(), 0.f);
-    std::fill(ringSumComplex_.begin(), ringSumComplex_.end(), 0.f);
-    const uint32_t filled = std::min(count_, blocks_);
-    for (uint32_t s = 0; s < filled; ++s) {
-      const float* p = &ringPower_[size_t{s} * bins_];
-      const float* c = &ringComplex_[size_t{s} * 2 * bins_];
-      float* sumP = ringSumPower_.data();
-      float* sumC = ringSumComplex_.data();
-      for (uint32_t i = 0; i < bins_; ++i) sumP[i] += p[i];
-      for (uint32_t i = 0; i < 2 * bins_; ++i) sumC[i] += c[i];
-    }
-  }
-
-  for (uint32_t i = 0; i < last; ++i) {
-    float newPower, newRe, newIm;
-    if (ring_) {
-      newPower = ringSumPower_[i] / n;
-      newRe = ringSumComplex_[2 * i] / n;
-      newIm = ringSumComplex_[2 * i + 1] / n;
-    } else {
-      const float re = z[2 * i], im = z[2 * i + 1];
-      float q = SquaredMagnitude(re, im);
-      if (crossSpectrum_) q = std::sqrt(q);
-      const float base = ratio ? running_[i] : power_[i];
-      newPower = ((n - 1.f) * base + q) / n;
-      newRe = ((n - 1.f) * complex_[2 * i] + re) / n;
-      newIm = ((n - 1.f) * complex_[2 * i + 1] + im) / n;
-    }
-    if (vector) {
-      newPower = SquaredMagnitude(newRe, newIm);
-      if (crossSpectrum_) newPower = std::sqrt(newPower);
-    }
-    if (!running_.empty()) running_[i] = newPower;
-    if (!hold || newPower > power_[i]) {
-      power_[i] = newPower;
-      complex_[2 * i] = newRe;
-      complex_[2 * i + 1] = newIm;
-    }
-  }
-  TrackPeakBin();
-  // A ratio result recomputes its bands from the ratio itself.
-  if (octave_ && !ratio) UpdateBands(bandMean, peakHold_);
-}
-
-void TSpectralData::TrackPeakBin() {
-  uint32_t peak = std::min(kFirstPeakBin, bins_ - 1);
-  float best = -1.f;
-  for (uint32_t i = kFirstPeakBin; i + 1 < bins_; ++i) {
-    if (power_[i] > best) {
-      best = power_[i];
-      peak = i;
-    }
-  }
-  peakBin_ = peak;
 }
 
 // ---- two-channel results ---------------------------------------------------------------------

@@ -196,6 +196,7 @@ class TSpectralData {
   // Band values from the narrowband power; `hold` keeps a larger stored value.
   void UpdateBands(bool mean, bool hold);
   void TrackPeakBin();
+  void AverageRing(float* running, bool hold);
   // Stores a ratio result for bin i, with peak hold once a result of the same kind is held.
   void StoreRatio(uint32_t i, float value, bool hold);
   float DisplayDbOffset() const;
@@ -219,8 +220,9 @@ class TSpectralData {
   mutable std::vector<float> standardCurves_[3];  // A, B, C for band power, on first use
   std::vector<float> ringPower_;                  // K x B, linear averaging with K <= 1000
   std::vector<float> ringComplex_;                // K x 2B
-  std::vector<float> ringSumPower_;               // B, scratch of the ring sums
-  std::vector<float> ringSumComplex_;             // 2B
+  // Running sums of the ring's slots, each an unevaluated pair hi + lo of doubles: power
+  // hi (B), power lo (B), complex hi (2B), complex lo (2B).
+  std::vector<double> ringSums_;
 
   uint32_t averageType_ = kAverageExponential;
   uint32_t blocks_ = 1;
