@@ -38,12 +38,14 @@ void TSettingsIo::Switch(const char* section, const char* key, bool& value, bool
 
 void TSettingsReader::Int(const char* section, const char* key, int32_t& value,
                           int32_t defaultValue, KeyHome home) {
-  if (const TProfile* profile = Source(home)) value = profile->GetInt(section, key, defaultValue);
+  if (const TProfile* profile = Source(home, section)) {
+    value = profile->GetInt(section, key, defaultValue);
+  }
 }
 
 void TSettingsReader::Real(const char* section, const char* key, float& value, float defaultValue,
                            KeyHome home) {
-  if (const TProfile* profile = Source(home)) {
+  if (const TProfile* profile = Source(home, section)) {
     value = profile->GetFloat(section, key, defaultValue);
   }
 }
@@ -51,7 +53,7 @@ void TSettingsReader::Real(const char* section, const char* key, float& value, f
 void TSettingsReader::Text(const char* section, const char* key, std::string& value,
                            std::string_view defaultText, size_t bufferChars, TextKind kind,
                            KeyHome home) {
-  const TProfile* profile = Source(home);
+  const TProfile* profile = Source(home, section);
   if (!profile) return;
   std::string text = profile->GetString(section, key, defaultText);
   if (kind == TextKind::kPath) text = MapStoredPath(text);
@@ -117,7 +119,10 @@ void LoadConfiguration(const TProfile& config, const TProfile& program, TAnalyze
 
 void LoadConfiguration(const TProfile& config, TAnalyzerSettings& settings,
                        const TLoadOptions& options) {
-  TSettingsReader reader(&config, nullptr);
+  // The wave file to reopen is the one this file names: none when it names none, never
+  // one left over from an earlier load.
+  settings.fileHistory.openFileName.clear();
+  TSettingsReader reader(&config, nullptr, /*keepAbsentSections=*/true);
   VisitAll(reader, settings, !options.macroWindowOpen);
   NormaliseLoadedSettings(settings);
 }
@@ -137,13 +142,13 @@ void SaveProgramSettings(TProfile& program, const TAnalyzerSettings& settings) {
   SaveConfiguration(program, program, settings);
 }
 
-ProfileLoad LoadConfigurationFile(const std::string& path, const TProfile& program,
-                                  TAnalyzerSettings& settings, const TLoadOptions& options) {
+ProfileLoad LoadConfigurationFile(const std::string& path, TAnalyzerSettings& settings,
+                                  const TLoadOptions& options) {
   TProfile config;
   const ProfileLoad result = config.Load(path);
   // An unreadable file was reported; the settings the user has stay as they are rather
   // than falling back to the defaults.
-  if (result != ProfileLoad::kRefused) LoadConfiguration(config, program, settings, options);
+  if (result != ProfileLoad::kRefused) LoadConfiguration(config, settings, options);
   return result;
 }
 

@@ -62,7 +62,10 @@ struct TLoadOptions {
 // range (see NormaliseLoadedSettings). The hop size and delay in samples are recomputed.
 void LoadConfiguration(const TProfile& config, const TProfile& program, TAnalyzerSettings& settings,
                        const TLoadOptions& options = {});
-// Reads the configuration keys only; the machine-specific settings stay as they are.
+// Loading a .cfg: reads the configuration keys only. The machine-specific settings stay
+// as they are in memory (changed since start-up, perhaps), and so does every section the
+// file does not hold; within a section that is there, a missing key takes its default.
+// `FileHistory`/"OpenFileName" is always the file's own (empty when it has none).
 void LoadConfiguration(const TProfile& config, TAnalyzerSettings& settings,
                        const TLoadOptions& options = {});
 // Writes every configuration key to `config` and every machine-specific key to
@@ -72,13 +75,13 @@ void SaveConfiguration(TProfile& config, TProfile& program, const TAnalyzerSetti
 void LoadProgramSettings(const TProfile& program, TAnalyzerSettings& settings);
 void SaveProgramSettings(TProfile& program, const TAnalyzerSettings& settings);
 
-// File-level helpers. Loading a .cfg reads the file (missing: every configuration key takes
-// its default) and returns how the read went. Saving keeps the lines of an existing .cfg
-// that are not ours (comments, unknown keys), updates `program` in memory (the caller
-// saves it, normally at exit) and replaces the .cfg all-or-nothing; false when the write
-// failed (reported).
-ProfileLoad LoadConfigurationFile(const std::string& path, const TProfile& program,
-                                  TAnalyzerSettings& settings, const TLoadOptions& options = {});
+// File-level helpers. Loading a .cfg reads the file as LoadConfiguration(config, settings)
+// does (a missing file holds no section and changes nothing) and returns how the read
+// went. Saving keeps the lines of an existing .cfg that are not ours (comments, unknown
+// keys), updates `program` in memory (the caller saves it, normally at exit) and replaces
+// the .cfg all-or-nothing; false when the write failed (reported).
+ProfileLoad LoadConfigurationFile(const std::string& path, TAnalyzerSettings& settings,
+                                  const TLoadOptions& options = {});
 bool SaveConfigurationFile(const std::string& path, TProfile& program,
                            const TAnalyzerSettings& settings);
 // The program settings file at ProgramSettingsPath() (or `path` when not empty). `program`

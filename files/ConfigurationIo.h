@@ -66,11 +66,13 @@ class TSettingsIo {
 };
 
 // Reads configuration keys from `config` and machine-specific keys from `program`; a null
-// profile leaves its keys' fields as they are.
+// profile leaves its keys' fields as they are. With `keepAbsentSections`, so does a
+// section the profile does not hold at all (a key missing from a section that is there
+// still takes its default).
 class TSettingsReader : public TSettingsIo {
  public:
-  TSettingsReader(const TProfile* config, const TProfile* program)
-      : config_(config), program_(program) {}
+  TSettingsReader(const TProfile* config, const TProfile* program, bool keepAbsentSections = false)
+      : config_(config), program_(program), keepAbsentSections_(keepAbsentSections) {}
   void Int(const char* section, const char* key, int32_t& value, int32_t defaultValue,
            KeyHome home) override;
   void Real(const char* section, const char* key, float& value, float defaultValue,
@@ -79,11 +81,15 @@ class TSettingsReader : public TSettingsIo {
             size_t bufferChars, TextKind kind, KeyHome home) override;
 
  private:
-  const TProfile* Source(KeyHome home) const {
-    return home == KeyHome::kConfig ? config_ : program_;
+  // The profile to read `section` from, or null when the field stays as it is.
+  const TProfile* Source(KeyHome home, const char* section) const {
+    const TProfile* profile = home == KeyHome::kConfig ? config_ : program_;
+    if (profile && keepAbsentSections_ && !profile->HasSection(section)) return nullptr;
+    return profile;
   }
   const TProfile* config_;
   const TProfile* program_;
+  bool keepAbsentSections_;
 };
 
 // Writes configuration keys to `config` and machine-specific keys to `program`; a null

@@ -7,6 +7,7 @@
 #include "engine/Messages.h"
 #include "engine/ProcessingStep.h"
 #include "files/CalibrationFile.h"
+#include "files/ConfigTexts.h"
 
 namespace orvanix {
 
@@ -84,20 +85,26 @@ void TAnalyzerCore::SetCalibration(const TCalibration& record) {
 bool TAnalyzerCore::LoadConfiguration(const std::string& path) {
   Impl& d = *impl_;
   Stop();
+  // A file that cannot be read (reported) changes nothing, not even the open document.
+  TProfile config;
+  if (config.Load(path) == ProfileLoad::kRefused) return false;
   if (!CloseDocument()) return false;
   SetLastFolder(kFolderConfig, FolderOf(path));
 
+  // The configuration keys only: the machine-specific settings in use (folders, file I/O
+  // options, file history, ...) may have changed since start-up, and the copy of the
+  // program settings file taken then must not undo that. A section the file lacks keeps
+  // what is set now.
   TAnalyzerSettings loaded = d.settings;
   TLoadOptions options;
   options.macroWindowOpen = IsWindowOpen(kWindowMacro);
-  if (LoadConfigurationFile(path, d.program, loaded, options) == ProfileLoad::kRefused) {
-    return false;
-  }
+  orvanix::LoadConfiguration(config, loaded, options);
   // The record names the .cal file it came from; when that file is there, it is read over
   // the record. A missing file keeps what the configuration itself holds rather than
-  // resetting the calibration to defaults.
+  // resetting the calibration to defaults; a configuration without calibration keeps the
+  // calibration in use as it is.
   std::string calFile = FieldText(loaded.calibration.fileName);
-  if (calFile.size() > 3) {
+  if (config.HasSection(kSectionCalibration) && calFile.size() > 3) {
     if (!IsAbsolute(calFile)) calFile = loaded.paths.folders[kFolderCalibration] + "/" + calFile;
     struct stat st {};
     if (::stat(calFile.c_str(), &st) == 0) {
@@ -117,9 +124,6 @@ bool TAnalyzerCore::LoadConfiguration(const std::string& path) {
     o.StateChanged();
   });
   d.StatusChanged();
-
-  TProfile config;
-  config.Load(path, false);
   d.Notify([&config](TAnalyzerObserver& o) { o.ConfigurationLoaded(config); });
 
   const std::string openFile = d.settings.fileHistory.openFileName;

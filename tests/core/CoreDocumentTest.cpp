@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 
 #include <cmath>
+#include <fstream>
 
 #include "app/core/AnalyzerCore.h"
 #include "app/core/CoreTexts.h"
@@ -195,6 +196,60 @@ TEST_F(CoreDocumentTest, DroppedConfigurationLoadsAndConfigurationReopensItsFile
   ASSERT_FALSE(report.empty());
   EXPECT_EQ(report[0], "MODE:\tPost-Processing");
   EXPECT_EQ(report[1], "WAVE FILE:\t" + wave);
+}
+
+TEST_F(CoreDocumentTest, LoadConfigurationKeepsTheMachineSettingsInUse) {
+  // Changed since start-up (the fixture already moved every folder to the scratch folder).
+  core_->ChangeSettings(
+      [](TAnalyzerSettings& s) {
+        s.fileIo.waveFileMode = 0;
+        s.fileIo.maxRamRecordingTimeSecs = 120;
+        s.fileIo.maxDiskRecordingSizeBytes = 5000000;
+        s.processing.rateCorrection = 1.001f;
+        s.logging.varekFlag = 1;
+        s.processing.fftSize = 2048;
+        s.trigger.thresholdPct = 40;
+      },
+      SettingsOrigin::Dialog);
+  ASSERT_TRUE(core_->SetMode(kModePostProcessing));
+  const std::string wave = ToneFile("history.wav", 5000);
+  ASSERT_TRUE(core_->OpenWaveCommand(wave));
+  const std::string config = scratch_.File("bench.cfg");
+  ASSERT_TRUE(core_->SaveConfiguration(config));
+  ASSERT_TRUE(core_->CloseDocument());
+  core_->ChangeSettings(
+      [](TAnalyzerSettings& s) {
+        s.fileIo.maxRamRecordingTimeSecs = 200;
+        s.processing.fftSize = 512;
+      },
+      SettingsOrigin::Dialog);
+
+  ASSERT_TRUE(core_->LoadConfiguration(config));
+  const TAnalyzerSettings& s = core_->Settings();
+  EXPECT_EQ(s.processing.fftSize, 2048);
+  EXPECT_EQ(s.fileIo.waveFileMode, 0);
+  EXPECT_EQ(s.fileIo.maxRamRecordingTimeSecs, 200);
+  EXPECT_EQ(s.fileIo.maxDiskRecordingSizeBytes, 5000000);
+  EXPECT_EQ(s.processing.rateCorrection, 1.001f);
+  EXPECT_EQ(s.logging.varekFlag, 1);
+  for (const std::string& folder : s.paths.folders) EXPECT_EQ(folder, scratch_.Path());
+  EXPECT_EQ(core_->FileHistory(), std::vector<std::string>{wave});
+  ASSERT_TRUE(core_->HasDocument());  // the file the configuration names, reopened
+  EXPECT_EQ(core_->Document()->Mode(), StorageMode::Ram);
+
+  // A configuration with one section leaves the others as they are now.
+  const std::string partial = scratch_.File("partial.cfg");
+  {
+    std::ofstream out(partial);
+    out << "[Settings]\nFFTsize=1024\n";
+  }
+  core_->ChangeSettings([](TAnalyzerSettings& s) { s.trigger.thresholdPct = 70; },
+                        SettingsOrigin::Dialog);
+  ASSERT_TRUE(core_->LoadConfiguration(partial));
+  EXPECT_EQ(core_->Engine().settings.fftSize, 1024);
+  EXPECT_EQ(core_->Settings().trigger.thresholdPct, 70);
+  EXPECT_EQ(core_->Mode(), kModePostProcessing);
+  EXPECT_FALSE(core_->HasDocument());  // it names no file
 }
 
 }  // namespace

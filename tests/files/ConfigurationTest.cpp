@@ -327,10 +327,11 @@ TEST(Configuration, RoundTripThroughFilesInACommaLocale) {
   TProfile programRead;
   ASSERT_EQ(programRead.Load(ini), ProfileLoad::kLoaded);
   TAnalyzerSettings loaded;
-  EXPECT_EQ(LoadConfigurationFile(cfg, programRead, loaded), ProfileLoad::kLoaded);
+  LoadProgramSettings(programRead, loaded);
+  EXPECT_EQ(LoadConfigurationFile(cfg, loaded), ProfileLoad::kLoaded);
   std::setlocale(LC_ALL, previous.c_str());
   ExpectSameSettings(loaded, original);
-  EXPECT_NE(ReadAll(cfg).find("RefLevel=94.000000\n"), std::string::npos) << comma;
+  EXPECT_NE(ReadAll(cfg).find("RefLevel=94.000000\n"), std::string::npos);
 }
 
 TEST(Configuration, MachineKeysLiveOnlyInTheProgramFile) {
@@ -416,12 +417,55 @@ TEST(Configuration, SavingOverACfgKeepsForeignLinesAndAnUnreadableCfgIsNotApplie
   EXPECT_EQ(text.rfind("; my bench setup\n[Settings]\nFFTsize=4096\nMyNote=keep\n", 0), 0u);
 
   TAnalyzerSettings s = NonDefaultSettings();
-  EXPECT_EQ(LoadConfigurationFile(folder.Path(), program, s), ProfileLoad::kRefused);
+  EXPECT_EQ(LoadConfigurationFile(folder.Path(), s), ProfileLoad::kRefused);
   ExpectSameSettings(s, NonDefaultSettings());
   EXPECT_EQ(sink.Entries().size(), 1u);
-  // A missing .cfg resets everything it holds.
-  EXPECT_EQ(LoadConfigurationFile(folder.File("none.cfg"), program, s), ProfileLoad::kMissing);
-  EXPECT_EQ(s.processing.fftSize, 4096);
+  // A missing .cfg holds no section, so nothing changes but the file to reopen: none.
+  EXPECT_EQ(LoadConfigurationFile(folder.File("none.cfg"), s), ProfileLoad::kMissing);
+  TAnalyzerSettings expected = NonDefaultSettings();
+  expected.fileHistory.openFileName.clear();
+  ExpectSameSettings(s, expected);
+}
+
+TEST(Configuration, ACfgChangesOnlyTheSectionsItHolds) {
+  const TAnalyzerSettings before = NonDefaultSettings();
+  TAnalyzerSettings s = before;
+  // Two sections; `Settings` without most of its keys, and a machine key in it.
+  LoadConfiguration(Parsed("[Settings]\nFFTsize=1024\nSamplingRateCorrectionFactor=3\n"
+                           "[trigger]\nThreshold=60\n"),
+                    s);
+  // Within a section that is there, missing keys take their defaults.
+  EXPECT_EQ(s.processing.fftSize, 1024);
+  EXPECT_EQ(s.processing.format.sampleRate, 44100u);
+  EXPECT_EQ(s.processing.format.channels, 1);
+  EXPECT_EQ(s.processing.averageType, kAverageExponential);
+  EXPECT_EQ(s.trigger.thresholdPct, 60);
+  EXPECT_EQ(s.trigger.enable, 0);
+  EXPECT_EQ(s.trigger.autoReset, 1);
+  // Machine-specific keys are never read from a .cfg.
+  EXPECT_EQ(s.processing.rateCorrection, 1.25f);
+  EXPECT_TRUE(s.fileIo == before.fileIo);
+  EXPECT_TRUE(s.paths == before.paths);
+  EXPECT_EQ(s.fileHistory.recent, before.fileHistory.recent);
+  EXPECT_EQ(s.viewStatus.hideApplicationWindow, 1);
+  EXPECT_EQ(s.logging.varekFlag, 1);
+  // Sections the file does not hold stay as they are.
+  EXPECT_EQ(std::memcmp(&s.calibration, &before.calibration, sizeof(TCalibration)), 0);
+  ExpectSameScaling(s.scaling, before.scaling);
+  EXPECT_EQ(s.opMode, kModeRecorder);
+  EXPECT_TRUE(s.devices == before.devices);
+  EXPECT_TRUE(s.markers == before.markers);
+  EXPECT_TRUE(s.viewStatus == before.viewStatus);
+  EXPECT_TRUE(s.spectrumPlot == before.spectrumPlot);
+  EXPECT_TRUE(s.series == before.series);
+  EXPECT_TRUE(s.logging == before.logging);
+  EXPECT_TRUE(s.macro == before.macro);
+  EXPECT_TRUE(s.reverb == before.reverb);
+  // The file to reopen is the file's own: none here.
+  EXPECT_EQ(s.fileHistory.openFileName, "");
+  LoadConfiguration(Parsed("[FileHistory]\nOpenFileName=/w/b.wav\n1=/elsewhere.wav\n"), s);
+  EXPECT_EQ(s.fileHistory.openFileName, "/w/b.wav");
+  EXPECT_EQ(s.fileHistory.recent, before.fileHistory.recent);
 }
 
 // ---- clamps -----------------------------------------------------------------------------
@@ -742,7 +786,7 @@ TEST(ConfigurationCorpus, MalformedFilesLoadSafelyAndSaveAsTheyWereRead) {
     SCOPED_TRACE(name);
     TAnalyzerSettings s = NonDefaultSettings();
     const std::string path = std::string(ORVANIX_TEST_DATA_DIR "/ini-malformed/") + name;
-    ASSERT_EQ(LoadConfigurationFile(path, TProfile(), s), ProfileLoad::kLoaded);
+    ASSERT_EQ(LoadConfigurationFile(path, s), ProfileLoad::kLoaded);
     ExpectSane(s);
     TProfile config;
     TProfile program;
@@ -830,12 +874,12 @@ TEST(ConfigurationCorpus, MalformedFilesReadWhatTheyClearlySay) {
          EXPECT_EQ(s.fileIo.waveFileMode, 1);
        }},
   };
-  const TProfile program = Parsed("[Paths]\nWav=/mine/wave\n");
   for (const auto& [name, check] : checks) {
     SCOPED_TRACE(name);
     TAnalyzerSettings s;
+    s.paths.folders[0] = "/mine/wave";
     const std::string path = std::string(ORVANIX_TEST_DATA_DIR "/ini-malformed/") + name;
-    ASSERT_EQ(LoadConfigurationFile(path, program, s), ProfileLoad::kLoaded);
+    ASSERT_EQ(LoadConfigurationFile(path, s), ProfileLoad::kLoaded);
     check(s);
   }
 }
