@@ -134,6 +134,7 @@ inline constexpr const char* kReportWaveFile = "WAVE FILE:\t%s";
 inline constexpr const char* kReportProcessingHeading = "PROCESSING SETTINGS";
 inline constexpr const char* kReportScalingHeading = "SCALING";
 
+inline constexpr const char* kReportTriggerHeading = "TRIGGERING";
 inline constexpr const char* kReportTriggerEnabled = "\tTrigger Status:\tEnabled";
 inline constexpr const char* kReportTriggerDisabled = "\tTrigger Status:\tDisabled";
 inline constexpr const char* kReportRearmEnabled = "\tRearm after trigger:\tEnabled";

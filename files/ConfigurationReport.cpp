@@ -21,6 +21,7 @@ const char* ModeLine(int32_t mode) {
 }
 
 void AddTriggerLines(const TTriggerSettings& t, std::vector<std::string>& lines) {
+  lines.emplace_back(kReportTriggerHeading);
   lines.emplace_back(t.enable ? kReportTriggerEnabled : kReportTriggerDisabled);
   lines.emplace_back(t.autoReset ? kReportRearmEnabled : kReportRearmDisabled);
   lines.emplace_back(t.channel ? kReportSourceRight : kReportSourceLeft);
