@@ -138,36 +138,43 @@ const std::vector<float>* TSpectralData::StandardCurve(int weighting) const {
 }
 
 float TSpectralData::BandPower(uint32_t from, uint32_t to, int weighting, bool inDb) const {
-  if (error_ || weighting < -1 || weighting > kWeightC) return 0.f;
+  // Nothing to sum (an empty range, a silent spectrum) reads as the empty value of the form
+  // asked for, never as a level.
+  const float empty = inDb ? kNoDb : 0.f;
+  if (error_ || weighting < -1 || weighting > kWeightC) return empty;
   double sum = 0.0;
   if (weighting == -1) {
-    // As displayed: the displayed values back in linear form, squared.
+    // As displayed: the displayed values back in linear form, squared. A bin or band that
+    // holds no value shows kNoDb (or its tiny linear image), which is not power.
     const bool dbDisplay = ampScale_ == 1 && !coherence_;
     uint32_t first = from, last = to;
     if (octave_) {
+      if (bands_.Count() == 0) return empty;
       last = std::min(to, bands_.LastBand());
-      if (bands_.Count() == 0) return 0.f;
     } else {
       first = std::max(from, kFirstRangeBin);
       last = std::min(to, bins_ - 1);
     }
     for (uint32_t i = first; i <= last; ++i) {
+      const bool hasValue =
+          octave_ ? i < bandValues_.size() && bandValues_[i] != kNoDb : power_[i] > 0.f;
+      if (!hasValue) continue;
       const double v = Value(i);
       const double linear = dbDisplay ? FromDbAmplitude(v) : v;
       sum += linear * linear;
     }
     if (!octave_) sum *= WindowPowerFactor(windowType_);
-    if (!(sum > 0.0)) return 0.f;
+    if (!(sum > 0.0)) return empty;
     return inDb ? ToDb(sum) : static_cast<float>(std::sqrt(sum));
   }
 
   const std::vector<float>* curve = weighting == kWeightFlat ? nullptr : StandardCurve(weighting);
-  if (weighting != kWeightFlat && curve == nullptr) return 0.f;
+  if (weighting != kWeightFlat && curve == nullptr) return empty;
   uint32_t first = from, last = to;
   if (octave_) {
-    if (bands_.Count() == 0) return 0.f;
+    if (bands_.Count() == 0) return empty;
     last = std::min(to, bands_.LastBand());
-    if (first > last) return 0.f;
+    if (first > last) return empty;
     first = grid_.FrequencyBin(bands_.Band(first).lower);
     last = grid_.FrequencyBin(bands_.Band(last).upper);
   }
@@ -181,7 +188,8 @@ float TSpectralData::BandPower(uint32_t from, uint32_t to, int weighting, bool i
     sum += p;
   }
   if (!octave_) sum *= WindowPowerFactor(windowType_);
-  if (!inDb) return static_cast<float>(std::sqrt(std::max(sum, 0.0)));
+  if (!(sum > 0.0)) return empty;
+  if (!inDb) return static_cast<float>(std::sqrt(sum));
   const float db = ToDb(sum);
   return db == kNoDb ? db : db + DisplayDbOffset();
 }

@@ -424,6 +424,37 @@ TEST(SpectralDataTest, BandPowerOfAHannedToneIsItsPower) {
   EXPECT_NEAR(s.BandPower(0, 2047, -1, true), -6.0206f, 0.05f);
 }
 
+TEST(SpectralDataTest, BandPowerWithNothingToSumIsTheEmptyValueInEveryForm) {
+  // Every axis and amplitude scale, fresh and after a block of silence.
+  for (uint16_t amp : {0, 1}) {
+    for (uint16_t freq : {0, 1, 2}) {
+      TSpectralData s(Settings(4096, 1, kAverageExponential, 51200), Scaling(amp, freq), 0);
+      ASSERT_FALSE(s.Error());
+      for (int pass = 0; pass < 2; ++pass) {
+        if (pass == 1) RunBlock(s, {});
+        for (int weighting = -1; weighting <= kWeightC; ++weighting) {
+          SCOPED_TRACE(testing::Message() << "amp " << amp << " freq " << freq << " pass " << pass
+                                          << " weighting " << weighting);
+          EXPECT_EQ(s.BandPower(0, 4095, weighting, true), kNoDb);
+          EXPECT_EQ(s.BandPower(0, 4095, weighting, false), 0.f);
+        }
+      }
+    }
+  }
+  // Empty ranges of a spectrum that holds a tone: reversed, below bin 3, a bad weighting.
+  TSpectralData tone(Settings(4096, 1, kAverageExponential, 51200), Scaling(1), 0);
+  RunBlock(tone, {{8, 1.0}});
+  for (int weighting = -1; weighting <= kWeightC; ++weighting) {
+    EXPECT_EQ(tone.BandPower(900, 800, weighting, true), kNoDb) << weighting;
+    EXPECT_EQ(tone.BandPower(0, 2, weighting, true), kNoDb) << weighting;
+    EXPECT_EQ(tone.BandPower(0, 2, weighting, false), 0.f) << weighting;
+  }
+  EXPECT_EQ(tone.BandPower(0, 4095, 4, true), kNoDb);
+  EXPECT_EQ(tone.BandPower(0, 4095, 4, false), 0.f);
+  // Silent bins beside the tone add nothing: the total is the tone's.
+  EXPECT_NEAR(tone.BandPower(0, 4095, -1, true), 0.f, 1e-3);
+}
+
 TEST(SpectralDataTest, PeaksArePickedLargestFirst) {
   TSpectralData s(Settings(), Scaling(1), 0);
   RunBlock(s, {{40, 1.0}, {100, 0.5}, {200, 0.25}});
