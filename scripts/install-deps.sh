@@ -10,6 +10,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libqt6opengl6-dev libgl-dev
   portaudio19-dev libasound2-dev libasound2-plugins alsa-utils
   sox python3 python3-numpy python3-scipy poppler-utils xvfb xauth bc fonts-dejavu-core
+  locales
 )
 
 missing=()
@@ -19,16 +20,29 @@ for p in "${packages[@]}"; do
   fi
 done
 
-if [ ${#missing[@]} -eq 0 ]; then
-  exit 0
-fi
-
-echo "Installing: ${missing[*]}"
 if [ "$(id -u)" -ne 0 ]; then
   SUDO=sudo
 else
   SUDO=
 fi
-export DEBIAN_FRONTEND=noninteractive
-$SUDO apt-get update -qq
-$SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
+
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "Installing: ${missing[*]}"
+  export DEBIAN_FRONTEND=noninteractive
+  $SUDO apt-get update -qq
+  $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+
+# A locale whose decimal mark is a comma: the tests that prove our files and texts use '.'
+# whatever the locale need one. Enabled in /etc/locale.gen, so that a later locale-gen keeps it.
+if ! locale -a 2>/dev/null | grep -qix 'de_DE\.utf-\?8'; then
+  echo "Generating the de_DE.UTF-8 locale"
+  if ! grep -qx 'de_DE.UTF-8 UTF-8' /etc/locale.gen 2>/dev/null; then
+    if grep -qx '# *de_DE.UTF-8 UTF-8' /etc/locale.gen 2>/dev/null; then
+      $SUDO sed -i 's/^# *de_DE.UTF-8 UTF-8$/de_DE.UTF-8 UTF-8/' /etc/locale.gen
+    else
+      echo 'de_DE.UTF-8 UTF-8' | $SUDO tee -a /etc/locale.gen >/dev/null
+    fi
+  fi
+  $SUDO locale-gen >/dev/null
+fi

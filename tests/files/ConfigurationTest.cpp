@@ -317,6 +317,8 @@ TEST(Configuration, SavedAndLoadedSettingsAreIdentical) {
 TEST(Configuration, RoundTripThroughFilesInACommaLocale) {
   const std::string previous = std::setlocale(LC_ALL, nullptr);
   const bool comma = std::setlocale(LC_ALL, "de_DE.UTF-8") || std::setlocale(LC_ALL, "de_DE.utf8");
+  // scripts/install-deps.sh generates the locale: without it this test would prove nothing.
+  ASSERT_TRUE(comma) << "no de_DE.UTF-8 locale; run scripts/install-deps.sh";
   TempFolder folder;
   const std::string cfg = folder.File("setup.cfg");
   const std::string ini = folder.File("tessiva.ini");
