@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "engine/Messages.h"
+#include "engine/TimeText.h"
 #include "files/Riff.h"
 #include "files/WaveFileFormat.h"
 #include "files/WaveFileIo.h"
@@ -73,6 +74,25 @@ TWaveFile::~TWaveFile() {
   if (!undoPath_.empty()) ::unlink(undoPath_.c_str());
 }
 
+bool CheckWaveFile(const std::string& path, bool forWriting, std::string& message) {
+  message.clear();
+  const int fd = OpenRegularFile(path, forWriting ? O_RDWR : O_RDONLY);
+  if (fd < 0) {
+    message = orvanix::Format(kFailureOpeningFile, path.c_str());
+    return false;
+  }
+  WaveLayout layout;
+  const bool ok = ParseWave(fd, path, false, layout, message);
+  ::close(fd);
+  return ok;
+}
+
+void TWaveFile::ReportTruncated(const std::string& path) const {
+  ReportError(
+      orvanix::Format(kWaveTruncated, path.c_str(), length_, TimeText(LengthSeconds()).c_str()),
+      MessageIcon::Warning);
+}
+
 bool TWaveFile::LoadRam(const std::string& path) {
   const int fd = OpenRegularFile(path, O_RDONLY);
   if (fd < 0) {
@@ -103,6 +123,7 @@ bool TWaveFile::LoadRam(const std::string& path) {
   dataOffset_ = layout.dataOffset;
   calibrationPresent_ = layout.hasCalibration;
   if (layout.hasCalibration) calibration_ = layout.calibration;
+  if (layout.dataCut) ReportTruncated(path);
   return true;
 }
 
@@ -164,10 +185,26 @@ bool TWaveFile::OpenWorking(const std::string& shownPath, bool fromSave) {
   length_ = validLength_ = layout.frames;
   position_ = 0;
   framesSinceSync_ = 0;
+  sizesOverstated_ = layout.riffCut || layout.dataCut;
   if (!fromSave) {
     calibrationPresent_ = layout.hasCalibration;
     if (layout.hasCalibration) calibration_ = layout.calibration;
+    if (layout.dataCut) ReportTruncated(shownPath);
   }
+  // Our own copy gets sizes that match what it holds at once, so that nothing later reads
+  // or places bytes the file never had; the user's own file only when something is written.
+  if (workingIsTemporary_ && !CorrectOverstatedSizes()) {
+    ReportError(kFailureWritingWaveFile);
+    CloseWorking(false);
+    return false;
+  }
+  return true;
+}
+
+bool TWaveFile::CorrectOverstatedSizes() {
+  if (!sizesOverstated_) return true;
+  if (!CommitDataSize(dataBytes_)) return false;
+  sizesOverstated_ = false;
   return true;
 }
 
@@ -297,6 +334,11 @@ void TWaveFile::AppendCalibration(int fd, uint64_t offset) {
 uint32_t TWaveFile::StoreFrames(uint32_t frame, uint32_t count, const uint8_t* src) {
   if (!Disk()) return TWaveData::StoreFrames(frame, count, src);
   if (fd_ < 0) return 0;
+  if (!CorrectOverstatedSizes()) {
+    ReportError(kFailureWritingWaveFile);
+    error_ = true;
+    return 0;
+  }
   const uint64_t align = BlockAlign();
   const uint64_t offset = frame * align;
   const uint64_t end = offset + count * align;
@@ -332,6 +374,10 @@ uint32_t TWaveFile::StoreFrames(uint32_t frame, uint32_t count, const uint8_t* s
 bool TWaveFile::Resize(uint32_t frames) {
   if (!Disk()) return TWaveData::Resize(frames);
   if (fd_ < 0) return false;
+  if (!CorrectOverstatedSizes()) {
+    ReportError(kFailureWritingWaveFile);
+    return false;
+  }
   if (frames > length_) {
     const uint32_t from = length_;
     uint8_t piece[kPieceFrames * 8];

@@ -31,7 +31,10 @@ class TWaveFile : public TWaveData {
   // Opens an existing file. `makeBackup` matters in disk mode only: set, the file is copied to
   // a new temporary file in `tempDir` (empty: the system's temporary folder) which becomes the
   // working file; clear, the file itself is opened for reading and writing and edited in place.
-  // A calibration chunk in the file sets the calibration record.
+  // A calibration chunk in the file sets the calibration record. A file whose header
+  // announces more sound than it holds is read as far as it goes, with a warning
+  // (kWaveTruncated); its sizes are corrected in the working file before anything is written
+  // after the frames that were read.
   TWaveFile(const std::string& path, StorageMode mode, bool makeBackup, const std::string& tempDir);
   // A new RAM buffer of `capacityFrames` frames of silence (created and untitled).
   TWaveFile(uint32_t capacityFrames, const WaveFormat& format, const std::string& tempDir);
@@ -94,6 +97,10 @@ class TWaveFile : public TWaveData {
  private:
   bool Disk() const { return mode_ == StorageMode::Disk; }
   bool LoadRam(const std::string& path);
+  void ReportTruncated(const std::string& path) const;
+  // Writes sizes that cover what the working file holds when its header overstates them;
+  // false when that write failed.
+  bool CorrectOverstatedSizes();
   bool OpenDisk(const std::string& path);
   // The disk-mode open of the working file: parses it and keeps it open for reading and
   // writing. `fromSave` accepts an empty data chunk and keeps the object's calibration.
@@ -143,8 +150,15 @@ class TWaveFile : public TWaveData {
   uint64_t riffEnd_ = 44;   // end of the RIFF chunk and its pad byte
   uint64_t fileEnd_ = 44;   // size of the working file
   uint64_t framesSinceSync_ = 0;
-  bool unsynced_ = false;  // written since the last flush
+  bool unsynced_ = false;         // written since the last flush
+  bool sizesOverstated_ = false;  // the RIFF or data size runs past the end of the file
 };
+
+// Checks, without loading anything, that `path` is a wave file TWaveFile can open: a regular
+// file that opens (for writing too when `forWriting`, as disk mode without backup needs) and
+// that the reader accepts. False with the reason in `message`, which names the file; nothing
+// is shown. A truncated file passes (opening it warns).
+bool CheckWaveFile(const std::string& path, bool forWriting, std::string& message);
 
 // The recording target of Recorder mode without an open file: a RAM buffer of rate x
 // `maxRamSeconds` frames (kInsufficientRecordingMemory when it cannot be had), or a new disk

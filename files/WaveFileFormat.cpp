@@ -17,6 +17,9 @@ constexpr uint8_t kPcmGuidTail[14] = {0x00, 0x00, 0x00, 0x00, 0x10, 0x00, 0x80,
                                       0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71};
 // Bytes of a fmt chunk we look at: the 16 common ones and the extensible sub-format GUID.
 constexpr uint32_t kFmtBytesRead = 40;
+// The shortest fmt chunk read: tag, channels, rate, bytes per second and block align (a
+// WAVEFORMAT without its bits-per-sample field, which is not examined).
+constexpr uint32_t kFmtMinBytes = 14;
 // Top-level chunks searched for the calibration record: the RIFF chunk and a few after it.
 constexpr uint32_t kTopLevelChunks = 64;
 
@@ -163,20 +166,29 @@ bool ParseWave(int fd, const std::string& path, bool allowEmpty, WaveLayout& lay
     case RiffStatus::Ok:
       break;
     case RiffStatus::PastLimit:
-      if (riff.id == kRiffId) return Fail(message, Format(kChunkPastEnd, name));
-      return Fail(message, kWaveFormatInvalid);
+      // A RIFF size beyond the file: a streaming writer's placeholder or a file cut off.
+      // What is there is read; a chunk inside that is cut short decides below.
+      if (riff.id == kRiffId) {
+        layout.riffCut = true;
+        break;
+      }
+      return Fail(message, Format(kNotRiffWave, name));
     case RiffStatus::ReadError:
       return Fail(message, Format(kFailureReadingFile, name));
     default:
-      return Fail(message, kWaveFormatInvalid);
+      return Fail(message, Format(kNotRiffWave, name));
   }
+  const uint64_t riffLimit = layout.riffCut ? layout.fileSize : riff.End();
+  if (riff.id != kRiffId || (!layout.riffCut && riff.size < 4)) {
+    return Fail(message, Format(kNotRiffWave, name));
+  }
+  if (riffLimit - riff.dataOffset < 4) return Fail(message, Format(kChunkPastEnd, name));
   uint8_t form[4];
-  if (riff.id != kRiffId || riff.size < 4) return Fail(message, kWaveFormatInvalid);
   if (!ReadAt(fd, riff.dataOffset, form, 4))
     return Fail(message, Format(kFailureReadingFile, name));
-  if (GetU32(form) != kWaveId) return Fail(message, kWaveFormatInvalid);
+  if (GetU32(form) != kWaveId) return Fail(message, Format(kNotRiffWave, name));
 
-  TRiffWalker inner(fd, riff.dataOffset + 4, riff.End());
+  TRiffWalker inner(fd, riff.dataOffset + 4, riffLimit);
   RiffChunk chunk;
   bool haveFmt = false;
   bool haveData = false;
@@ -184,13 +196,23 @@ bool ParseWave(int fd, const std::string& path, bool allowEmpty, WaveLayout& lay
   while (!haveData) {
     const RiffStatus status = inner.Next(chunk);
     if (status == RiffStatus::End) break;
-    if (status == RiffStatus::PastLimit) return Fail(message, Format(kChunkPastEnd, name));
+    if (status == RiffStatus::PastLimit) {
+      // Only sound data cut off at the end of the file is read as far as it goes; any other
+      // chunk that runs past its limit leaves nothing we could trust.
+      if (chunk.id != kDataId || !haveFmt || riffLimit != layout.fileSize) {
+        return Fail(message, Format(kChunkPastEnd, name));
+      }
+      layout.dataCut = true;
+      haveData = true;
+      break;
+    }
     if (status == RiffStatus::TooMany) return Fail(message, Format(kTooManyChunks, name));
     if (status == RiffStatus::ReadError) return Fail(message, Format(kFailureReadingFile, name));
     if (chunk.id == kFmtId) {
       if (dataBeforeFmt) return Fail(message, Format(kDataBeforeFmt, name));
       if (haveFmt) return Fail(message, Format(kRepeatedFmt, name));
-      if (chunk.size < 16) return Fail(message, Format(kFmtTooShort, name));
+      // 14 bytes hold the tag, channels, rate and block align: all that is read.
+      if (chunk.size < kFmtMinBytes) return Fail(message, Format(kFmtTooShort, name));
       uint8_t fmt[kFmtBytesRead] = {};
       const uint32_t take = chunk.size < kFmtBytesRead ? chunk.size : kFmtBytesRead;
       if (!ReadAt(fd, chunk.dataOffset, fmt, take)) {
@@ -206,14 +228,25 @@ bool ParseWave(int fd, const std::string& path, bool allowEmpty, WaveLayout& lay
       }
     }
   }
-  if (!haveFmt || !haveData) return Fail(message, kWaveFormatInvalid);
+  if (!haveFmt || !haveData) {
+    // A RIFF chunk that ends before its size says was cut off before these chunks.
+    if (layout.riffCut) return Fail(message, Format(kChunkPastEnd, name));
+    return Fail(message, Format(haveFmt ? kNoDataChunk : kNoFmtChunk, name));
+  }
 
+  const uint32_t blockAlign = layout.format.BlockAlign();
   layout.dataOffset = chunk.dataOffset;
-  layout.dataBytes = chunk.size;
-  layout.frames = static_cast<uint32_t>(chunk.size / layout.format.BlockAlign());
+  // Never more than the file holds: a cut data chunk keeps its whole frames only.
+  layout.dataBytes = layout.dataCut ? (riffLimit - chunk.dataOffset) / blockAlign * blockAlign
+                                    : uint64_t{chunk.size};
+  layout.frames = static_cast<uint32_t>(layout.dataBytes / blockAlign);
   const uint64_t riffEnd = riff.PaddedEnd();
   layout.riffEnd = riffEnd < layout.fileSize ? riffEnd : layout.fileSize;
-  if (layout.frames == 0 && !allowEmpty) return false;  // an empty file fails silently
+  if (layout.frames == 0 && !allowEmpty) {
+    if (layout.dataCut) return Fail(message, Format(kChunkPastEnd, name));
+    if (chunk.size == 0) return Fail(message, Format(kEmptyDataChunk, name));
+    return Fail(message, Format(kNoWholeFrame, name, blockAlign));
+  }
   layout.hasCalibration = FindCalibration(fd, layout.fileSize, layout.calibration);
   return true;
 }

@@ -67,13 +67,19 @@ struct WaveLayout {
   uint64_t dataOffset = 0;  // file offset of the first sample byte
   uint64_t dataBytes = 0;   // the data chunk's size field (may end in a partial frame)
   uint32_t frames = 0;      // whole frames in the data chunk; a partial last frame is ignored
+  // The header announces more than the file holds. riffCut: the RIFF size runs past the end
+  // of the file. dataCut: so does the data size; dataBytes then covers the whole frames
+  // present, and frames were lost (the user is to be told).
+  bool riffCut = false;
+  bool dataCut = false;
   bool hasCalibration = false;
   TCalibration calibration;  // channel names filled in ("Left"/"Right") when empty
 };
 
-// Parses an open file. On failure returns false with the message to show in `message` (with
-// `path` in it), or an empty message for a data chunk without a whole frame when `allowEmpty`
-// is false (such files fail silently). Never reads outside the file or sizes anything by an
+// Parses an open file. On failure returns false with the message to show in `message`, which
+// names `path` and says why. A data chunk without a whole frame is refused unless
+// `allowEmpty`. RIFF and data sizes beyond the end of the file are accepted (see riffCut,
+// dataCut); a fmt chunk needs 14 bytes. Never reads outside the file or sizes anything by an
 // unchecked number from it.
 bool ParseWave(int fd, const std::string& path, bool allowEmpty, WaveLayout& layout,
                std::string& message);

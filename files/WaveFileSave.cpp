@@ -83,7 +83,8 @@ bool TWaveFile::SaveDisk(bool reopen) {
     // Every write already went into the target. Only a calibration record attached since the
     // file was opened is still to be written.
     if (calibrationPresent_ && calibrationChanged_ && !CalibrationOnDisk()) {
-      if (::ftruncate(fd_, static_cast<off_t>(riffEnd_)) == 0) {
+      // A chunk after data whose size overstates it would be read as sound.
+      if (CorrectOverstatedSizes() && ::ftruncate(fd_, static_cast<off_t>(riffEnd_)) == 0) {
         fileEnd_ = riffEnd_;
         AppendCalibration(fd_, riffEnd_);
       }
@@ -209,6 +210,7 @@ void TWaveFile::ForgetEverything() {
   untitled_ = true;
   dataOffset_ = kWaveHeaderBytes;
   dataBytes_ = 0;
+  sizesOverstated_ = false;
   riffEnd_ = fileEnd_ = kWaveHeaderBytes;
   position_ = length_ = validLength_ = 0;
 }

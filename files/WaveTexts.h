@@ -33,13 +33,22 @@ inline constexpr const char* kRecordingFileName = "%s/recording_%s.wav";
 inline constexpr const char* kRecordingTimeFormat = "%04d_%02d_%02d_%02d%02d%02d";
 
 // Refusals of malformed or unreadable files, more precise than kWaveFormatInvalid. Each takes
-// the path first.
+// the path first. The first three are kWaveFormatInvalid with the file and the reason.
+inline constexpr const char* kNotRiffWave =
+    "The wave file format is invalid: %s is not a RIFF WAVE file.";
+inline constexpr const char* kNoFmtChunk = "The wave file format is invalid: %s has no fmt chunk.";
+inline constexpr const char* kNoDataChunk =
+    "The wave file format is invalid: %s has no data chunk.";
+inline constexpr const char* kEmptyDataChunk =
+    "The wave file %s holds no sound: its data chunk is empty.";
+inline constexpr const char* kNoWholeFrame =
+    "The wave file %s holds no sound: its data chunk is shorter than one frame of %u bytes.";
 inline constexpr const char* kChunkPastEnd =
     "The wave file %s is damaged or truncated: a chunk runs past the end of the file.";
 inline constexpr const char* kTooManyChunks =
     "The wave file %s is damaged: it holds too many chunks before its data.";
 inline constexpr const char* kFmtTooShort =
-    "The wave file %s is damaged: its fmt chunk is shorter than 16 bytes.";
+    "The wave file %s is damaged: its fmt chunk is shorter than 14 bytes.";
 inline constexpr const char* kRepeatedFmt =
     "The wave file %s is damaged: it has more than one fmt chunk.";
 inline constexpr const char* kDataBeforeFmt =
@@ -54,6 +63,11 @@ inline constexpr const char* kNotIntegerPcm =
     "The wave file %s is not integer PCM (format tag %u); it cannot be read.";
 inline constexpr const char* kZeroSampleRate = "The wave file %s has a sample rate of 0 Hz.";
 inline constexpr const char* kFailureReadingFile = "Failure reading wave file: %s";
+// Not a refusal: a file whose header announces more data than it holds (a streaming writer's
+// 0xFFFFFFFF sizes, a recording cut off) is read as far as it goes. Path, frames, duration.
+inline constexpr const char* kWaveTruncated =
+    "The wave file %s is truncated: its header announces more sound than the file holds.  "
+    "The %u frames present (%s s) were read.";
 
 // Writing: the format's 32-bit sizes cap a file near 4 GB; a full disk keeps what was written.
 inline constexpr const char* kWaveTooLarge =

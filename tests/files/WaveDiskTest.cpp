@@ -255,6 +255,87 @@ TEST_F(WaveDiskTest, RecordingCutOffWithoutSaveIsAValidFile) {
   }
 }
 
+TEST_F(WaveDiskTest, ATruncatedFileGetsTrueSizesBeforeAnythingIsWrittenAfterIt) {
+  // A recording cut off by another program: both sizes left at a streaming writer's
+  // 0xFFFFFFFF, ten whole frames of 16-bit stereo and one byte of the eleventh.
+  const std::string path = Path("cut.wav");
+  const Bytes frames = MakeFile(path, 10);
+  Bytes cut = ReadFile(path);
+  ASSERT_EQ(cut.size(), 44u + 40u);
+  PutU32(&cut[4], 0xFFFFFFFFu);
+  PutU32(&cut[40], 0xFFFFFFFFu);
+  cut.push_back(0x5A);
+  auto restore = [&] {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(cut.data()), static_cast<std::streamsize>(cut.size()));
+  };
+  auto expectSizes = [](const Bytes& file, uint32_t dataBytes) {
+    ASSERT_GE(file.size(), 44u + dataBytes);
+    EXPECT_EQ(GetU32(&file[40]), dataBytes);
+    EXPECT_EQ(GetU32(&file[4]), 36u + dataBytes);
+  };
+  restore();
+
+  // A backup copy is corrected at once: saved elsewhere it is a sound file of what was read.
+  {
+    TWaveFile wave(path, StorageMode::Disk, true, temp_);
+    ASSERT_FALSE(wave.Error());
+    EXPECT_EQ(wave.Length(), 10u);
+    EXPECT_EQ(Samples(wave), frames);
+    ASSERT_EQ(sink_.Entries().size(), 1u);
+    EXPECT_EQ(sink_.Entries()[0].icon, MessageIcon::Warning);
+    wave.SetFileName(Path("copy.wav"));
+    ASSERT_TRUE(wave.Save());
+  }
+  EXPECT_EQ(ReadFile(path), cut);
+  const Bytes copy = ReadFile(Path("copy.wav"));
+  EXPECT_EQ(copy.size(), 44u + 40u);
+  expectSizes(copy, 40);
+  EXPECT_EQ(Bytes(copy.begin() + 44, copy.end()), frames);
+
+  // In place: opening changes nothing; the first write puts true sizes in before it, and an
+  // appended frame takes the place of the stray byte.
+  {
+    TWaveFile wave(path, StorageMode::Disk, false, temp_);
+    ASSERT_FALSE(wave.Error());
+    EXPECT_EQ(ReadFile(path), cut);
+    ASSERT_TRUE(wave.PutSample(1234, 3, 0));
+    expectSizes(ReadFile(path), 40);
+    ASSERT_TRUE(wave.PutSample(-7, 10, 1));
+    EXPECT_EQ(wave.Length(), 11u);
+  }
+  const Bytes edited = ReadFile(path);
+  EXPECT_EQ(edited.size(), 44u + 44u);
+  expectSizes(edited, 44);
+  sink_.Clear();
+  {
+    TWaveFile wave(path, StorageMode::Ram, false, temp_);
+    ASSERT_FALSE(wave.Error());
+    EXPECT_TRUE(sink_.Entries().empty());
+    EXPECT_EQ(wave.Length(), 11u);
+    EXPECT_EQ(wave.GetSample(3, 0, false), 1234.f);
+    EXPECT_EQ(wave.GetSample(10, 1, false), -7.f);
+    EXPECT_EQ(wave.GetSample(10, 0, false), 0.f);
+  }
+
+  // In place with a calibration record attached: it goes after the data, not into it.
+  restore();
+  {
+    TWaveFile wave(path, StorageMode::Disk, false, temp_);
+    ASSERT_FALSE(wave.Error());
+    wave.SetCalibration(SomeCalibration(3.f));
+    ASSERT_TRUE(wave.Save());
+  }
+  expectSizes(ReadFile(path), 40);
+  sink_.Clear();
+  TWaveFile reread(path, StorageMode::Ram, false, temp_);
+  ASSERT_FALSE(reread.Error());
+  EXPECT_TRUE(sink_.Entries().empty());
+  EXPECT_EQ(reread.Length(), 10u);
+  EXPECT_TRUE(reread.HasCalibration());
+  EXPECT_EQ(Samples(reread), frames);
+}
+
 TEST_F(WaveDiskTest, TemporaryFilesAreGoneAfterDestruction) {
   const WaveFormat format = MakeWaveFormat(1, 8000, 2);
   const Bytes data = Pattern(100, format);

@@ -402,17 +402,25 @@ TEST_F(WaveFileTest, RefusedFilesReportAndFlagTheError) {
   EXPECT_TRUE(sink_.Contains(Format(kFailureOpeningFile, Path("nothing.wav").c_str())));
   TWaveFile folder(dir_, StorageMode::Disk, false, dir_);
   EXPECT_TRUE(folder.Error());
-  // A data chunk without a whole frame fails silently.
+  // A data chunk without a whole frame, or none at all, is refused with the reason.
   Bytes inner;
   PutChunk(inner, "fmt ", FmtContents(1, 2, 8000, 4, 16));
   PutChunk(inner, "data", {1, 2, 3});
-  WriteFile(Path("empty.wav"), Riff(inner));
-  sink_.Clear();
+  WriteFile(Path("short.wav"), Riff(inner));
+  Bytes none;
+  PutChunk(none, "fmt ", FmtContents(1, 2, 8000, 4, 16));
+  PutChunk(none, "data", {});
+  WriteFile(Path("empty.wav"), Riff(none));
   for (StorageMode mode : {StorageMode::Ram, StorageMode::Disk}) {
+    sink_.Clear();
+    TWaveFile shortData(Path("short.wav"), mode, true, dir_);
+    EXPECT_TRUE(shortData.Error());
     TWaveFile empty(Path("empty.wav"), mode, true, dir_);
     EXPECT_TRUE(empty.Error());
+    ASSERT_EQ(sink_.Entries().size(), 2u);
+    EXPECT_EQ(sink_.Entries()[0].text, Format(kNoWholeFrame, Path("short.wav").c_str(), 4u));
+    EXPECT_EQ(sink_.Entries()[1].text, Format(kEmptyDataChunk, Path("empty.wav").c_str()));
   }
-  EXPECT_TRUE(sink_.Entries().empty());
 }
 
 TEST_F(WaveFileTest, LoadReportsTheBytesItCouldNotAllocate) {

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "engine/Messages.h"
+#include "engine/TimeText.h"
 #include "files/WaveFile.h"
 #include "files/WaveTexts.h"
 
@@ -38,7 +39,11 @@ std::string ExpectedMessage(std::istringstream& words, const std::string& id,
                             const std::string& path) {
   const char* p = path.c_str();
   unsigned a = 0, b = 0;
-  if (id == "invalid") return kWaveFormatInvalid;
+  if (id == "not-wave") return Format(kNotRiffWave, p);
+  if (id == "no-fmt") return Format(kNoFmtChunk, p);
+  if (id == "no-data") return Format(kNoDataChunk, p);
+  if (id == "empty-data") return Format(kEmptyDataChunk, p);
+  if (id == "no-frame" && words >> a) return Format(kNoWholeFrame, p, a);
   if (id == "past-end") return Format(kChunkPastEnd, p);
   if (id == "fmt-short") return Format(kFmtTooShort, p);
   if (id == "fmt-repeated") return Format(kRepeatedFmt, p);
@@ -84,12 +89,21 @@ class WaveMalformedTest : public ::testing::Test {
         shown = copy;
         wave = std::make_unique<TWaveFile>(copy, StorageMode::Disk, false, temp_);
       }
-      if (id == "ok") {
+      if (id == "ok" || id == "truncated") {
         uint32_t frames = 0;
         std::string cal;
         words >> frames >> cal;
         ASSERT_FALSE(wave->Error());
-        EXPECT_TRUE(sink_.Entries().empty());
+        if (id == "ok") {
+          EXPECT_TRUE(sink_.Entries().empty());
+        } else {
+          // Read as far as it goes, and the user is told.
+          ASSERT_EQ(sink_.Entries().size(), 1u);
+          const std::string seconds = TimeText(double(frames) / wave->Format().sampleRate);
+          EXPECT_EQ(sink_.Entries()[0].text,
+                    Format(kWaveTruncated, shown.c_str(), frames, seconds.c_str()));
+          EXPECT_EQ(sink_.Entries()[0].icon, MessageIcon::Warning);
+        }
         EXPECT_EQ(wave->Length(), frames);
         EXPECT_EQ(wave->HasCalibration(), cal == "cal");
         // Every frame can be read.
@@ -99,12 +113,17 @@ class WaveMalformedTest : public ::testing::Test {
       } else {
         EXPECT_TRUE(wave->Error());
         EXPECT_EQ(wave->Memory(), nullptr);
-        if (id == "silent") {
-          EXPECT_TRUE(sink_.Entries().empty());
-        } else {
-          ASSERT_EQ(sink_.Entries().size(), 1u);
-          EXPECT_EQ(sink_.Entries()[0].text, ExpectedMessage(words, id, shown));
-        }
+        // Every refusal says why.
+        ASSERT_EQ(sink_.Entries().size(), 1u);
+        EXPECT_EQ(sink_.Entries()[0].text, ExpectedMessage(words, id, shown));
+        // The check before opening agrees, with the same words.
+        std::string why;
+        EXPECT_FALSE(CheckWaveFile(shown, way == 2, why));
+        EXPECT_EQ(why, sink_.Entries()[0].text);
+      }
+      // Opening never changes the file, however its header lies.
+      if (way == 2) {
+        EXPECT_EQ(ReadFile(copy), ReadFile(path));
       }
       wave.reset();
       EXPECT_TRUE(fs::is_empty(temp_)) << "a temporary file was left behind";
@@ -137,7 +156,7 @@ TEST_F(WaveMalformedTest, EveryCorpusFileGivesItsExpectedOutcome) {
   EXPECT_EQ(files, expected.size());
 }
 
-TEST_F(WaveMalformedTest, EveryTruncationOfAValidFileIsRefusedOrReadWhole) {
+TEST_F(WaveMalformedTest, EveryTruncationOfAValidFileIsRefusedOrReadAsFarAsItGoes) {
   // A valid file we write: fmt, an odd LIST chunk before the data, odd data, calibration.
   Bytes file;
   const WaveFormat format = MakeWaveFormat(1, 8000, 3);
@@ -153,16 +172,22 @@ TEST_F(WaveMalformedTest, EveryTruncationOfAValidFileIsRefusedOrReadWhole) {
   }
   const size_t riffEnd = 44 + 303 + 1;
   ASSERT_EQ(file.size(), riffEnd + 1032);
+  const size_t dataEnd = riffEnd - 1;
   const std::string cut = dir_ + "/cut.bin";
   for (size_t size = 0; size <= file.size(); ++size) {
     WriteFile(cut, file, size);
     std::string expect;
     if (size < 8) {
-      expect = "invalid";
-    } else if (size < riffEnd) {
-      expect = "past-end";  // the RIFF chunk, whose size counts the pad byte, runs past the end
+      expect = "not-wave";
+    } else if (size < 44 + 3) {
+      expect = "past-end";  // cut before the first whole frame
+    } else if (size < dataEnd) {
+      // Cut in the data: the whole frames present are read, with a warning.
+      expect = "truncated " + std::to_string((size - 44) / 3) + " nocal";
     } else if (size < file.size()) {
-      expect = "ok 101 nocal";  // the calibration chunk is incomplete
+      // All the data is there (at dataEnd the RIFF size, which counts the pad byte, still
+      // runs one byte past the end); the calibration chunk is incomplete.
+      expect = "ok 101 nocal";
     } else {
       expect = "ok 101 cal";
     }

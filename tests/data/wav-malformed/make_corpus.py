@@ -3,7 +3,7 @@
 
 Each manifest line names a file and what reading it must give:
   ok <frames> <cal|nocal>        read, with that many frames, with or without calibration
-  silent                         refused without a message (no whole frame of data)
+  truncated <frames> <cal|nocal> read as far as it goes, with the truncation warning
   <message id> [arguments]       refused with that message (ids: see WaveMalformedTest.cpp)
 Files found by the fuzzer are added by hand with their expectation. Run again after a change:
   python3 tests/data/wav-malformed/make_corpus.py
@@ -50,24 +50,28 @@ def add(name, content, expect):
 
 
 valid = riff(fmt() + data(8))
-add('empty', b'', 'invalid')
-add('riff-header-only', b'RIFF', 'invalid')
+add('empty', b'', 'not-wave')
+add('riff-header-only', b'RIFF', 'not-wave')
 add('riff-size-4-nothing-after', b'RIFF' + struct.pack('<I', 4), 'past-end')
 add('truncated-after-wave', valid[:12], 'past-end')
 add('truncated-in-fmt', valid[:30], 'past-end')
-add('truncated-in-data', valid[:-3], 'past-end')
-add('not-riff', b'RIFX' + valid[4:], 'invalid')
-add('not-wave', riff(fmt() + data(8), form=b'AVI '), 'invalid')
-add('riff-size-ffffffff', riff(fmt() + data(8), size=0xFFFFFFFF), 'past-end')
-add('riff-size-fffffff8', riff(fmt() + data(8), size=0xFFFFFFF8), 'past-end')
+add('truncated-in-data', valid[:-3], 'truncated 2 nocal')
+add('not-riff', b'RIFX' + valid[4:], 'not-wave')
+add('not-wave', riff(fmt() + data(8), form=b'AVI '), 'not-wave')
+add('riff-size-ffffffff', riff(fmt() + data(8), size=0xFFFFFFFF), 'ok 4 nocal')
+add('riff-size-fffffff8', riff(fmt() + data(8), size=0xFFFFFFF8), 'ok 4 nocal')
 add('riff-size-too-small', riff(fmt() + data(8), size=20), 'past-end')
-add('riff-size-below-form', riff(b'', size=2), 'invalid')
-add('data-size-ffffffff', riff(fmt() + data(8, size=0xFFFFFFFF)), 'past-end')
-add('data-size-fffffff7', riff(fmt() + data(8, size=0xFFFFFFF7)), 'past-end')
-add('data-size-80000000', riff(fmt() + data(8, size=0x80000000)), 'past-end')
+add('riff-size-below-form', riff(b'', size=2), 'not-wave')
+add('data-size-ffffffff', riff(fmt() + data(8, size=0xFFFFFFFF)), 'truncated 4 nocal')
+add('data-size-fffffff7', riff(fmt() + data(8, size=0xFFFFFFF7)), 'truncated 4 nocal')
+add('data-size-80000000', riff(fmt() + data(8, size=0x80000000)), 'truncated 4 nocal')
 add('fmt-size-ffffffff', riff(chunk(b'fmt ', bytes(16), size=0xFFFFFFFF) + data(8)), 'past-end')
 add('fmt-14-bytes', riff(chunk(b'fmt ', struct.pack('<HHIIH', 1, 1, 8000, 16000, 2)) + data(8)),
-    'fmt-short')
+    'ok 4 nocal')
+add('fmt-14-bytes-stereo-24', riff(chunk(b'fmt ', struct.pack('<HHIIH', 1, 2, 8000, 48000, 6))
+                                   + data(12)), 'ok 2 nocal')
+add('fmt-13-bytes', riff(chunk(b'fmt ', struct.pack('<HHIIH', 1, 1, 8000, 16000, 2)[:13])
+                         + data(8)), 'fmt-short')
 add('fmt-0-bytes', riff(chunk(b'fmt ', b'') + data(8)), 'fmt-short')
 add('channels-0', riff(fmt(channels=0) + data(8)), 'channels 0')
 add('channels-3', riff(fmt(channels=3, align=6) + data(12)), 'channels 3')
@@ -94,9 +98,9 @@ add('rate-0', riff(fmt(rate=0) + data(8)), 'rate-zero')
 add('rate-2147483647', riff(fmt(rate=2147483647) + data(8)), 'ok 4 nocal')
 add('rate-ffffffff', riff(fmt(rate=0xFFFFFFFF) + data(8)), 'ok 4 nocal')
 add('bits-0-not-examined', riff(fmt(bits=0) + data(8)), 'ok 4 nocal')
-add('missing-fmt', riff(data(8)), 'invalid')
-add('missing-data', riff(fmt()), 'invalid')
-add('missing-both', riff(chunk(b'LIST', b'INFO')), 'invalid')
+add('missing-fmt', riff(data(8)), 'no-fmt')
+add('missing-data', riff(fmt()), 'no-data')
+add('missing-both', riff(chunk(b'LIST', b'INFO')), 'no-fmt')
 add('data-before-fmt', riff(data(8) + fmt()), 'data-before-fmt')
 add('fmt-repeated', riff(fmt() + fmt(channels=2, align=4) + data(8)), 'fmt-repeated')
 add('data-repeated', riff(fmt() + data(8) + data(4)), 'ok 4 nocal')
@@ -114,8 +118,17 @@ add('odd-chunk-missing-pad', riff(chunk(b'junk', b'abc', pad=False) + fmt() + da
 add('odd-chunks-padded', riff(chunk(b'junk', b'abc') + fmt() + chunk(b'LIST', b'INFOx')
                               + data(8)), 'ok 4 nocal')
 add('partial-frame', riff(fmt(channels=2, align=4) + data(10)), 'ok 2 nocal')
-add('less-than-a-frame', riff(fmt(channels=2, align=4) + data(3)), 'silent')
-add('data-size-0', riff(fmt() + data(0)), 'silent')
+add('less-than-a-frame', riff(fmt(channels=2, align=4) + data(3)), 'no-frame 4')
+add('data-size-0', riff(fmt() + data(0)), 'empty-data')
+# Streaming writers leave both sizes at their placeholder; recordings get cut off mid-frame.
+add('streaming-sizes', riff(fmt() + data(10, size=0xFFFFFFFF), size=0xFFFFFFFF),
+    'truncated 5 nocal')
+add('data-cut-mid-frame', riff(fmt(channels=2, align=4) + data(10, size=100)), 'truncated 2 nocal')
+add('data-cut-before-a-frame', riff(fmt() + data(1, size=100, pad=False)), 'past-end')
+# Data whose size runs past the end of its RIFF chunk into what follows cannot be told apart
+# from the chunks after it: still refused.
+add('data-past-riff-into-calibration', riff(fmt() + data(8, size=0xFFFFFFFF)) + calibration(),
+    'past-end')
 add('too-many-chunks', riff(fmt() + chunk(b'tiny', b'') * 5000 + data(8)), 'too-many-chunks')
 add('trailing-garbage', valid + b'garbage!', 'ok 4 nocal')
 add('trailing-partial-header', valid + b'xyz', 'ok 4 nocal')
