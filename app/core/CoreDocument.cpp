@@ -49,16 +49,23 @@ std::vector<std::string> TAnalyzerCore::FileHistory() const {
 bool TAnalyzerCore::OpenWave(const std::string& path) {
   Impl& d = *impl_;
   Stop();
-  if (!CloseDocument()) return false;
+  // The file is checked before the current document is closed: one that cannot be opened
+  // leaves the user's document as it was, and the message says which file and why.
   if (!Readable(path)) {
     ReportError(Format(kMsgFailureOpeningFile, path.c_str()));
     return false;
   }
-  d.NotifyTransientTitle(kTitleOpeningWave);
   const TFileIoSettings& io = d.settings.fileIo;
-  auto wave =
-      std::make_unique<TWaveFile>(path, io.waveFileMode == 0 ? StorageMode::Ram : StorageMode::Disk,
-                                  io.makeBackup != 0, d.TempFolder());
+  const StorageMode storage = io.waveFileMode == 0 ? StorageMode::Ram : StorageMode::Disk;
+  const bool inPlace = storage == StorageMode::Disk && io.makeBackup == 0;
+  std::string why;
+  if (!CheckWaveFile(path, inPlace, why)) {
+    ReportError(why);
+    return false;
+  }
+  if (!CloseDocument()) return false;
+  d.NotifyTransientTitle(kTitleOpeningWave);
+  auto wave = std::make_unique<TWaveFile>(path, storage, io.makeBackup != 0, d.TempFolder());
   d.NotifyTransientTitle({});
   if (wave->Error()) {
     d.DocumentChanged();
@@ -218,7 +225,7 @@ bool TAnalyzerCore::DeleteWave(const std::string& path) {
 bool TAnalyzerCore::OpenDroppedFile(const std::string& path) {
   Impl& d = *impl_;
   Stop();
-  if (!CloseDocument()) return false;
+  // Both close the current document themselves, once they know the file can be read.
   if (KindOfPath(path) == PathKind::kConfiguration) return LoadConfiguration(path);
   if (!OpenWave(path)) return false;
   AddToFileHistory(d.settings.fileHistory, path);

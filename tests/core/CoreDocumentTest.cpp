@@ -9,6 +9,7 @@
 #include "app/core/AnalyzerCore.h"
 #include "app/core/CoreTexts.h"
 #include "files/WaveFile.h"
+#include "files/WaveTexts.h"
 #include "tests/core/CoreTestSupport.h"
 
 namespace orvanix {
@@ -42,7 +43,37 @@ TEST_F(CoreDocumentTest, OpenCommandIsRefusedInRealTimeAndEntersTheHistory) {
   sink_.Clear();
   EXPECT_FALSE(core_->OpenWave(scratch_.File("missing.wav")));
   EXPECT_TRUE(sink_.Contains(Format(kMsgFailureOpeningFile, scratch_.File("missing.wav").c_str())));
-  EXPECT_FALSE(core_->HasDocument());
+  ASSERT_TRUE(core_->HasDocument());  // the open document stays
+  EXPECT_EQ(core_->Document()->TargetPath(), path);
+}
+
+TEST_F(CoreDocumentTest, AFileThatCannotBeOpenedKeepsTheCurrentDocumentAndIsNamed) {
+  ASSERT_TRUE(core_->OpenWave(ToneFile("keep.wav", 10000)));
+  core_->Document()->PutSample(1234, 10, 0);  // closing it would ask to save
+  const std::string notWave = scratch_.File("notes.wav");
+  {
+    std::ofstream out(notWave);
+    out << "not a wave file at all\n";
+  }
+  const std::string empty = scratch_.File("empty.wav");
+  test::WriteWave16(empty, 44100, 2, 0, [](uint32_t, uint32_t) { return int16_t{0}; });
+  const std::pair<std::string, std::string> cases[] = {
+      {notWave, Format(kNotRiffWave, notWave.c_str())},
+      {empty, Format(kEmptyDataChunk, empty.c_str())},
+      {scratch_.Path(), Format(kFailureOpeningFile, scratch_.Path().c_str())},
+  };
+  for (const auto& [path, message] : cases) {
+    for (bool dropped : {false, true}) {
+      SCOPED_TRACE(path + (dropped ? " dropped" : " opened"));
+      sink_.Clear();
+      EXPECT_FALSE(dropped ? core_->OpenDroppedFile(path) : core_->OpenWave(path));
+      ASSERT_EQ(sink_.Entries().size(), 1u);  // no save prompt: nothing was closed
+      EXPECT_EQ(sink_.Entries()[0].text, message);
+      ASSERT_TRUE(core_->HasDocument());
+      EXPECT_EQ(core_->Document()->TargetPath(), scratch_.File("keep.wav"));
+      EXPECT_TRUE(core_->Document()->Modified());
+    }
+  }
 }
 
 TEST_F(CoreDocumentTest, TheSelectionStaysInsideItsDocumentAndGoesWithIt) {

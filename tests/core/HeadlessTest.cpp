@@ -8,10 +8,12 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <numbers>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -215,6 +217,39 @@ TEST_F(HeadlessTest, FullDiskStopsTheRecordingAndKeepsWhatWasWritten) {
   EXPECT_LE(fs::file_size(files[0]), static_cast<uintmax_t>(limit));
   EXPECT_GT(duration, 1.5);
   EXPECT_LE(duration, limit / 96000.0);
+}
+
+TEST_F(HeadlessTest, AnUnreadableWaveFileSaysWhyAndACutOffOneIsAnalysedAsFarAsItGoes) {
+  // A data chunk with nothing in it: refused, and the reason printed.
+  const std::string empty = scratch_.File("empty.wav");
+  ASSERT_TRUE(test::WriteWave16(empty, 44100, 1, 0, [](uint32_t, uint32_t) { return int16_t{0}; }));
+  const Child refused = Spawn({program_.string(), "--headless", empty}, scratch_);
+  EXPECT_EQ(Wait(refused, 30), 1);
+  const std::string why = ReadAll(refused.err);
+  EXPECT_NE(why.find(Format(kEmptyDataChunk, empty.c_str())), std::string::npos) << why;
+
+  // One second of 1 kHz cut off after half a second and a byte, its sizes left at the
+  // placeholder a streaming writer puts there.
+  const std::string cut = scratch_.File("cut.wav");
+  ASSERT_TRUE(test::WriteWave16(cut, 44100, 1, 44100, [](uint32_t i, uint32_t) {
+    return static_cast<int16_t>(
+        std::lround(16383.0 * std::sin(2.0 * std::numbers::pi * 1000.0 * i / 44100.0)));
+  }));
+  {
+    std::string bytes = ReadAll(cut);
+    bytes.resize(44 + 2 * 22050 + 1);
+    for (size_t at : {size_t{4}, size_t{40}}) bytes.replace(at, 4, "\xFF\xFF\xFF\xFF");
+    std::ofstream(cut, std::ios::binary | std::ios::trunc) << bytes;
+  }
+  const Child analysed = Spawn({program_.string(), "--headless", cut}, scratch_);
+  ASSERT_EQ(Wait(analysed, 30), 0) << ReadAll(analysed.err);
+  const std::string out = ReadAll(analysed.out);
+  const std::string err = ReadAll(analysed.err);
+  EXPECT_NE(err.find(Format(kWaveTruncated, cut.c_str(), 22050u, "0.500")), std::string::npos)
+      << err;
+  EXPECT_NE(out.find("(44100 Hz, 16 bit, mono, 0.500 s)"), std::string::npos) << out;
+  EXPECT_NE(out.find("Blocks processed: 5 "), std::string::npos) << out;  // 22050 / 4096
+  EXPECT_NE(out.find("Left:  peak 1001.29 Hz (bin 93)"), std::string::npos) << out;
 }
 
 TEST(HeadlessOptionsTest, ReadsOptionsAndRefusesWhatWouldMisconfigureTheEngine) {
