@@ -71,7 +71,8 @@ class TCoreModule : public TAnalyzerObserver {
   // ---- settings ----
   // Its sections of the program settings file: read when it is installed, written when the
   // core saves every setting at exit. Configuration files reach it as
-  // ConfigurationLoaded / SavingConfiguration.
+  // ConfigurationLoaded / SavingConfiguration; a section the .cfg lacks leaves that part of
+  // its settings as it is, as the core's own sections do.
   virtual void LoadProgramSettings(const TProfile& program) { (void)program; }
   virtual void SaveProgramSettings(TProfile& program) const { (void)program; }
   // The program is closing: stop what runs (the analyzer is already stopped).
