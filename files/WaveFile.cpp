@@ -16,6 +16,8 @@
 
 namespace orvanix {
 
+bool DiskWriteFailsForTesting(uint32_t frames);  // files/WaveFileEdit.cpp
+
 TWaveFile::TWaveFile(const std::string& path, StorageMode mode, bool makeBackup,
                      const std::string& tempDir)
     : mode_(mode),
@@ -350,7 +352,8 @@ uint32_t TWaveFile::StoreFrames(uint32_t frame, uint32_t count, const uint8_t* s
   }
   size_t written = 0;
   unsynced_ = true;
-  bool ok = WriteAt(fd_, dataOffset_ + offset, src, static_cast<size_t>(count * align), &written);
+  bool ok = !DiskWriteFailsForTesting(count) &&
+            WriteAt(fd_, dataOffset_ + offset, src, static_cast<size_t>(count * align), &written);
   const int writeError = errno;
   const uint32_t stored = static_cast<uint32_t>(written / align);
   const uint64_t storedEnd = offset + stored * align;

@@ -87,6 +87,54 @@ class TWaveFile : public TWaveData {
   bool Resize(uint32_t frames) override;
   bool GrowForRecording() override;
 
+  // ---- edit operations (files/WaveFileEdit.cpp, files/WaveFileUndo.cpp) ----
+  // They move frames in pieces of at most kPieceFrames, in RAM and disk mode alike, and
+  // leave the position where it was. Failures are shown through Messages().
+  //
+  // Whole interleaved frames at `frame`, within the length; the position is not moved.
+  bool ReadFrames(uint32_t frame, uint32_t count, uint8_t* dest) const;
+  // Overwrites whole frames within the length; the position is not moved.
+  bool WriteFrames(uint32_t frame, uint32_t count, const uint8_t* src);
+  // Copies `count` frames from frame `from` of `source` to frame `to` of this document; a
+  // RAM document too small for to + count grows first. `copied` (when given) gets the
+  // frames that arrived.
+  bool CopyFramesFrom(TWaveFile& source, uint32_t from, uint32_t to, uint32_t count,
+                      uint32_t* copied = nullptr);
+  // Moves `count` frames from `from` to `to` within the document, as memmove does (the
+  // regions may overlap). `moved` gets the frames moved before a failure: the last ones
+  // when moving up, the first ones when moving down.
+  bool MoveFrames(uint32_t from, uint32_t to, uint32_t count, uint32_t* moved = nullptr);
+  // Inserts every frame of `source` at frame `at`: the document grows, the frames from `at`
+  // on move up. On a failure the document is put back as it was where that can be done.
+  bool InsertFrames(TWaveFile& source, uint32_t at);
+  // Removes frames start ... end - 1: the frames after them move down, the document shrinks.
+  // On a failure `moved` says how many frames had moved down (the document is longer than
+  // it should be and the removed frames are partly overwritten; see RestoreRemoved).
+  bool RemoveFrames(uint32_t start, uint32_t end, uint32_t* moved = nullptr);
+  // Puts back a removal that failed after `moved` frames, from `removed` (frames start ...
+  // end - 1 as they were, e.g. the undo file).
+  bool RestoreRemoved(TWaveFile& removed, uint32_t start, uint32_t end, uint32_t moved);
+
+  // One-level undo. SaveUndo records how to put frames start ... end - 1 back (start raised
+  // to 0, end lowered to the length; nothing when end < start): kind 0 removes them again
+  // (after an insertion), kind 1 writes the saved frames back over them, kind 2 inserts the
+  // saved frames at start (after a removal). Kinds 1 and 2 copy the frames into a new undo
+  // file (prefix "wav", in the temporary folder); any earlier undo file is deleted. The
+  // frames are kept exactly (the seconds are for showing): undo restores the document byte
+  // for byte, its length included. False, with the reason shown, when the undo file
+  // cannot be written: the caller must not go on with the edit.
+  bool SaveUndo(uint16_t kind, uint32_t startFrame, uint32_t endFrame);
+  // Applies the undo data, deletes the undo file and clears the undo flag. On a failure
+  // the undo data is kept, so that the user may try again.
+  bool ApplyUndo();
+  uint32_t UndoStartFrame() const { return undoStartFrame_; }
+  uint32_t UndoEndFrame() const { return undoEndFrame_; }
+  // Drops the undo data and its file.
+  void DiscardUndo();
+  // An object made from a file that is only a carrier (the clipboard's image): it becomes
+  // untitled and modified, as a new document.
+  void MarkUntitled();
+
  protected:
   bool LoadFrames(uint32_t frame, uint32_t count, uint8_t* dest) const override;
   uint32_t StoreFrames(uint32_t frame, uint32_t count, const uint8_t* src) override;
@@ -135,6 +183,10 @@ class TWaveFile : public TWaveData {
   float undoStart_ = 0.f;
   float undoEnd_ = 0.f;
   uint16_t undoKind_ = 0;
+  uint32_t undoStartFrame_ = 0;
+  uint32_t undoEndFrame_ = 0;
+  uint32_t undoLength_ = 0;       // length and valid length before the edit (kind 1 may
+  uint32_t undoValidLength_ = 0;  // have written past the end)
   bool calibrationPresent_ = false;
   bool calibrationChanged_ = false;  // set since the file was opened or last saved in place
   TCalibration calibration_{};
@@ -166,6 +218,10 @@ bool CheckWaveFile(const std::string& path, bool forWriting, std::string& messag
 std::unique_ptr<TWaveFile> NewRecording(StorageMode mode, const WaveFormat& format,
                                         uint32_t maxRamSeconds, bool makeBackup,
                                         const std::string& tempDir);
+
+// Test seam: disk-mode writes fail (EIO) once `frames` more frames have been stored, as a
+// failing disk would; 0 turns it off. Not thread-safe; for tests only.
+void SetDiskWriteFailureForTesting(uint64_t frames);
 
 // "folder/recording_YYYY_MM_DD_hhmmss.wav" for a recording finished at `localTime`.
 std::string RecordingFileName(const std::string& waveFolder, const std::tm& localTime);

@@ -17,7 +17,13 @@ namespace orvanix::test {
 namespace fs = std::filesystem;
 
 TScratch::TScratch() {
-  std::string pattern = (fs::temp_directory_path() / "orvanix-edit-XXXXXX").string();
+  // A RAM file system where there is one: the disk-mode tests flush often, which costs
+  // seconds on a real disk and nothing there.
+  std::error_code error;
+  const fs::path base = fs::is_directory("/dev/shm", error) && ::access("/dev/shm", W_OK) == 0
+                            ? fs::path("/dev/shm")
+                            : fs::temp_directory_path();
+  std::string pattern = (base / "orvanix-edit-XXXXXX").string();
   char* made = ::mkdtemp(pattern.data());
   path_ = made ? made : pattern;
 }
@@ -142,7 +148,7 @@ void TSmallDisk::FillLeaving(uint64_t bytesLeft) {
   const std::string filler = File("filler");
   std::FILE* out = std::fopen(filler.c_str(), "ab");
   if (!out) return;
-  static const char zeros[4096] = {};
+  static const char zeros[1 << 20] = {};
   for (;;) {
     struct statvfs info;
     if (::statvfs(path_.c_str(), &info) != 0) break;
