@@ -103,6 +103,9 @@ class TAnalyzerObserver {
   virtual void PositionChanged(double positionSecs) { (void)positionSecs; }
   // The time selection changed (TAnalyzerCore::Selection).
   virtual void SelectionChanged() {}
+  // The document's samples changed from `fromSecs` on (an edit, its undo): views showing
+  // them redraw, a spectrogram recomputes from there. DocumentChanged() follows.
+  virtual void DocumentEdited(double fromSecs) { (void)fromSecs; }
   // The Real-Time history was rebuilt in time order: time axes move by `shiftSecs`.
   virtual void TimeAxisShifted(double shiftSecs) { (void)shiftSecs; }
   // A configuration was loaded from `config`: the frame closes every view and utility,
@@ -309,6 +312,19 @@ class TAnalyzerCore {
   bool HasDocument() const;
   TWaveFile* Document();
   const TWaveFile* Document() const;
+  // For subsystems that make documents (import, merge, a paste with nothing open): makes
+  // `wave` the open document as it is (untitled and modified when new), takes its format
+  // into the processing settings with the channel rules of opening a file, sets its full
+  // scale from the calibration and rewinds it. Real-Time mode changes to Post-Processing.
+  // False (and `wave` dropped) when a document is still open.
+  bool AdoptDocument(std::unique_ptr<TWaveFile> wave);
+  // For subsystems that edit the document: tells every listener (DocumentEdited, then
+  // DocumentChanged and the position) and keeps the selection inside the document.
+  void DocumentEdited(double fromSecs);
+  // A transient frame title ("Adjusting Signal Gain..."), or the normal one when empty.
+  void ShowTransientTitle(const std::string& title);
+  // What the GUI last said about the clipboard and the active window.
+  const TUiContext& UiContext() const;
   // The document's path, "Untitled" for an untitled one, empty without a document.
   std::string DocumentName() const;
   std::string FrameTitle() const;

@@ -26,7 +26,9 @@ struct THeadlessOptions;  // app/core/Headless.h
 // One option of `tessiva --headless` that a module understands.
 struct THeadlessOption {
   const char* name;       // "--measure"
-  const char* valueName;  // "LIST" for an option with a value; nullptr for a switch
+  const char* valueName;  // "LIST" for an option with a value; nullptr for a switch. Several
+                          // words ("START END") take that many values, handed over joined
+                          // by '\n'.
   const char* help;       // one line (or several joined by '\n') for --help
 };
 

@@ -215,7 +215,15 @@ THeadlessOptions ParseCommandLine(const std::vector<std::string>& args) {
       const auto option = std::find_if(options.begin(), options.end(),
                                        [&a](const THeadlessOption& o) { return a == o.name; });
       std::string given;
-      if (option->valueName == nullptr || value(given)) o.moduleOptions.emplace_back(a, given);
+      const std::string words = option->valueName ? option->valueName : "";
+      const size_t count = words.empty() ? 0 : std::count(words.begin(), words.end(), ' ') + 1;
+      bool complete = true;
+      for (size_t k = 0; k < count && complete; ++k) {
+        std::string next;
+        complete = value(next);
+        given += (k ? "\n" : "") + next;
+      }
+      if (complete) o.moduleOptions.emplace_back(a, given);
     } else if (!a.empty() && a[0] == '-') {
       fail("unknown option " + a);
     } else if (o.argument.empty()) {

@@ -1,0 +1,91 @@
+// What the edit module needs from its surroundings, as small interfaces: the clipboard, a way
+// to run a long job (a modal progress dialog in the windowed program, a plain loop headless),
+// and the few choices that need a dialog. The windowed program installs Qt implementations
+// (app/edit/gui); headless runs and tests keep the defaults, which never block.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "files/StepJob.h"
+
+namespace orvanix {
+
+// The clipboard's wave data: a complete wave file image (files/WaveImage.h).
+class TWaveClipboard {
+ public:
+  virtual ~TWaveClipboard() = default;
+  // Replaces the clipboard's contents.
+  virtual void SetWave(const uint8_t* bytes, size_t size) = 0;
+  virtual bool HasWave() const = 0;
+  // A copy of the wave image; empty when the clipboard holds none.
+  virtual std::vector<uint8_t> Wave() const = 0;
+};
+
+// The clipboard of a process without a window system: shared by every core in the process,
+// so that a headless run or a test may cut in one place and paste in another.
+TWaveClipboard& ProcessClipboard();
+
+// Runs a job to its end or until the user cancels it.
+class TJobRunner {
+ public:
+  virtual ~TJobRunner() = default;
+  // `cancelQuestion`: what to ask before cancelling (nullptr: Esc or Cancel stop at once).
+  // Returns false when the job failed or was cancelled.
+  virtual bool Run(TStepJob& job, const char* cancelQuestion) = 0;
+};
+
+// Steps the job without pause (headless runs, tests).
+class TPlainJobRunner : public TJobRunner {
+ public:
+  bool Run(TStepJob& job, const char* cancelQuestion) override;
+};
+
+// How a file with float samples or more than two channels becomes a document: which file
+// channels go to the document's left and right (-1: none, a mono document), how many bits
+// it gets, and how the level maps.
+struct TChannelMap {
+  int32_t left = 0;
+  int32_t right = -1;
+  uint32_t bytesPerSample = 3;  // 2 or 3
+  // true: the largest magnitude in the file becomes full scale; false: 1.0 is full scale
+  // (float files beyond +-1.0 are clipped).
+  bool normalise = false;
+};
+
+// Choices that need a dialog. Without one each answers its default.
+class TEditDialogs {
+ public:
+  virtual ~TEditDialogs() = default;
+  // "Adjust Rescale Factor" (`AdjustImportRescaling` TRUE): false = keep the factor.
+  virtual bool AdjustRescaleFactor(double& factor) {
+    (void)factor;
+    return false;
+  }
+  // A file with `channels` channels, float samples when `isFloat`: the map to use; false =
+  // cancelled. The default keeps the first two channels, 24 bits, 1.0 as full scale.
+  virtual bool ChooseChannelMap(const std::string& path, uint32_t channels, bool isFloat,
+                                TChannelMap& map) {
+    (void)path;
+    (void)isFloat;
+    map.left = 0;
+    map.right = channels > 1 ? 1 : -1;
+    return true;
+  }
+};
+
+// The services a new edit module starts with: the windowed program registers a maker for
+// its Qt ones (before any core is made); without one the module keeps the defaults above.
+struct TEditServices {
+  std::unique_ptr<TWaveClipboard> clipboard;
+  std::unique_ptr<TJobRunner> runner;
+  std::unique_ptr<TEditDialogs> dialogs;
+};
+using TEditServicesMaker = TEditServices (*)();
+void SetEditServicesMaker(TEditServicesMaker maker);
+TEditServices MakeEditServices();
+
+}  // namespace orvanix
