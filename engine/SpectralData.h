@@ -143,6 +143,8 @@ class TSpectralData {
 
   // ---- stored averages (bin i < B) -----------------------------------------------------------
   float AveragePower(uint32_t i) const { return i < bins_ ? power_[i] : 0.f; }
+  // All B averaged powers at once, for scans over many bins; nullptr after an error.
+  const float* AveragePowers() const { return error_ ? nullptr : power_.data(); }
   float AverageReal(uint32_t i) const { return i < bins_ ? complex_[2 * i] : 0.f; }
   float AverageImag(uint32_t i) const { return i < bins_ ? complex_[2 * i + 1] : 0.f; }
   float BandValue(uint32_t band) const;  // dB; kNoDb out of range
@@ -184,6 +186,8 @@ class TSpectralData {
   // Transfer functions and coherence: shown without calibration offsets.
   bool IsRatio() const { return realTransfer_ || complexTransfer_ || coherence_; }
 
+  uint16_t WindowType() const { return windowType_; }     // the smoothing window's type
+  bool SpectralDensity() const { return density_; }       // values per hertz
   uint32_t AmplitudeScale() const { return ampScale_; }   // 0 linear, 1 logarithmic
   uint32_t FrequencyScale() const { return freqScale_; }  // 0 lin, 1 log, 2 fractional octave
   uint32_t OctaveNumber() const { return octaveNumber_; }

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Builds and runs every test. With --sanitize: the engine and file tests under
+# Builds and runs every test. With --sanitize: the engine, file and measurement tests under
 # AddressSanitizer and UndefinedBehaviorSanitizer, in a separate build folder.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -11,7 +11,7 @@ if [ "${1:-}" = "--sanitize" ]; then
     -DORVANIX_BUILD_GUI=OFF >/dev/null
   cmake --build "$build"
   ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
-    ctest --test-dir "$build" --output-on-failure -j2 -L 'engine|files'
+    ctest --test-dir "$build" --output-on-failure -j2 -L 'engine|files|measure'
 else
   build=build
   cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
