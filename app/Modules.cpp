@@ -2,10 +2,12 @@
 
 #include "app/core/CoreModule.h"
 #include "app/edit/EditModule.h"
+#include "measure/MeasureModule.h"
 #ifdef ORVANIX_WITH_GUI
 #include "app/edit/gui/EditGui.h"
 #include "app/gui/GuiRegistry.h"
 #include "app/gui/PlotViewWindows.h"
+#include "measure/MeasureWindows.h"
 #endif
 
 namespace orvanix {
@@ -13,9 +15,11 @@ namespace orvanix {
 // One line per subsystem, in the order the core tells them about each block.
 void RegisterProgramModules() {
   RegisterModule(EditModuleInfo());
+  RegisterMeasureModule();
 #ifdef ORVANIX_WITH_GUI
   RegisterPlotViews();
   RegisterEditGui();
+  RegisterMeasureWindows();
 #endif
 }
 

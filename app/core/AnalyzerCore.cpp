@@ -337,6 +337,13 @@ void TAnalyzerCore::SetDataLogging(bool on) {
   impl_->StatusChanged();
 }
 
+void TAnalyzerCore::SetNoiseFigurePolarity(int32_t polarity) {
+  if (polarity != 6 && polarity != 7) return;
+  if (impl_->settings.viewStatus.noiseFigurePolarity == polarity) return;
+  impl_->settings.viewStatus.noiseFigurePolarity = polarity;
+  impl_->Notify([](TAnalyzerObserver& o) { o.SettingsChanged(); });
+}
+
 std::string TAnalyzerCore::LastFolder(FolderKind kind) const {
   if (kind < 0 || kind >= kFolderKindCount) return ".";
   return impl_->lastFolders[kind].empty() ? impl_->Folder(kind) : impl_->lastFolders[kind];

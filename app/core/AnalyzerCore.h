@@ -397,6 +397,9 @@ class TAnalyzerCore {
   // Data logging on or off (commands 159 and 160; Recorder mode switches it off).
   bool DataLogging() const;
   void SetDataLogging(bool on);
+  // The noise figure's polarity, `NoiseFigurePolarity`: 6 Left vs Right, 7 Right vs Left
+  // (other values are ignored). Only the readout changes: the analyzer is not stopped.
+  void SetNoiseFigurePolarity(int32_t polarity);
 
   // The run loop itself (tests and automation inspect it).
   TRunLoop& RunLoop();

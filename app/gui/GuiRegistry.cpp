@@ -16,7 +16,21 @@ std::map<int32_t, TDialogRunner>& Dialogs() {
   return dialogs;
 }
 
+std::map<int32_t, TFrameCommand>& FrameCommands() {
+  static std::map<int32_t, TFrameCommand> commands;
+  return commands;
+}
+
 }  // namespace
+
+void RegisterFrameCommand(int32_t command, TFrameCommand run) {
+  FrameCommands()[command] = std::move(run);
+}
+
+const TFrameCommand* FindFrameCommand(int32_t command) {
+  const auto found = FrameCommands().find(command);
+  return found == FrameCommands().end() || !found->second ? nullptr : &found->second;
+}
 
 void RegisterWindow(WindowKind kind, TWindowMaker make) {
   Windows()[kind] = std::move(make);

@@ -12,17 +12,26 @@ class QWidget;
 
 namespace orvanix {
 
+class TViewWindows;
+
 // Makes the content of a window of one kind (the frame puts it into an MDI child) and
 // names the listener to attach to the core's slot for that kind, usually the widget itself.
 using TWindowMaker = std::function<QWidget*(TAnalyzerCore& core, TAnalyzerObserver*& observer)>;
 // Runs a modal dialog for a command; false when cancelled or refused.
 using TDialogRunner = std::function<bool(QWidget* parent, TAnalyzerCore& core)>;
 
+// Runs a command of a subsystem that acts on the frame's windows in its own way (a window
+// command with a choice beside the toggle, a window that sets up another as it opens); the
+// frame runs it instead of its plain toggle. False when refused.
+using TFrameCommand = std::function<bool(TViewWindows& windows, TAnalyzerCore& core)>;
+
 // A second registration of a kind or command replaces the first.
 void RegisterWindow(WindowKind kind, TWindowMaker make);
 void RegisterDialog(int32_t command, TDialogRunner run);
+void RegisterFrameCommand(int32_t command, TFrameCommand run);
 // nullptr when nothing is registered.
 const TWindowMaker* FindWindowMaker(WindowKind kind);
 const TDialogRunner* FindDialogRunner(int32_t command);
+const TFrameCommand* FindFrameCommand(int32_t command);
 
 }  // namespace orvanix

@@ -107,7 +107,7 @@ bool TMainWin::CommandAvailable(int32_t command) const {
     default:
       break;
   }
-  if (DialogOf(command) || FindDialogRunner(command)) return true;
+  if (DialogOf(command) || FindDialogRunner(command) || FindFrameCommand(command)) return true;
   // Commands of the subsystems the core owns.
   if (core_.CommandOwner(command)) return true;
   // The View and Utilities commands of the windows this program has.
@@ -186,7 +186,9 @@ bool TMainWin::RunCommand(int32_t command) {
       break;
 #endif
     default:
-      if (DialogOf(command) || FindDialogRunner(command)) {
+      if (const TFrameCommand* run = FindFrameCommand(command)) {
+        done = (*run)(*windows_, core_);
+      } else if (DialogOf(command) || FindDialogRunner(command)) {
         done = RunDialogCommand(command);
       } else if (const int32_t kind = TViewWindows::KindOfCommand(command); kind >= 0) {
         done = windows_->Toggle(static_cast<WindowKind>(kind));
