@@ -22,8 +22,10 @@ constexpr float kImdSideHz = 200.f;
 constexpr uint32_t kImdGuardBins = 4;
 constexpr float kNoSpur = -999999.9f;
 
+// A spectrum that has averaged no block yet holds no data: before a run its empty
+// arrays would otherwise read as a peak at bin 5.
 const TSpectralData* Usable(const TSpectralData* s) {
-  return s && !s->Error() && s->BinCount() > 0 ? s : nullptr;
+  return s && !s->Error() && s->BinCount() > 0 && s->AverageCount() > 0 ? s : nullptr;
 }
 
 // The largest local peak and the summed power of the ten next ones, over bins 3 ... B - 1

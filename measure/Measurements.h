@@ -6,7 +6,8 @@
 // THD ... SFDR and the noise figure read the narrowband averaged power P[k] (linear,
 // squared magnitude), whatever frequency or amplitude scale is shown; peak frequency, peak
 // amplitude and total power follow the displayed scales and calibration. A spectrum
-// pointer that is null, or a spectrum with its error flag set, gives 0. Every index range
+// pointer that is null, a spectrum with its error flag set and one that has averaged no
+// block yet (no data) give 0. Every index range
 // is limited to the spectrum's bins. Nothing allocates (the A curve of BandPower aside,
 // built once on first use by the engine).
 #pragma once

@@ -229,7 +229,9 @@ TEST(MeasurementsTest, TotalPowerEqualsBandPowerAsDisplayedOnEveryDisplay) {
 }
 
 TEST(MeasurementsTest, EveryMeasurementOfAMissingOrSilentSpectrumIsZeroOrDefined) {
-  for (const TSpectralData* s : {static_cast<const TSpectralData*>(nullptr)}) {
+  // No spectrum, and one that has averaged nothing yet: no data, every measurement 0.
+  const TSpectralData fresh(test::SettingsFor(4096), ScalingSettings{}, 0);
+  for (const TSpectralData* s : {static_cast<const TSpectralData*>(nullptr), &fresh}) {
     EXPECT_EQ(ComputeThd(s), 0.f);
     EXPECT_EQ(ComputeThdPlusNoise(s), 0.f);
     EXPECT_EQ(ComputeImd(s), 0.f);
@@ -257,6 +259,8 @@ TEST(MeasurementsTest, EveryMeasurementOfAMissingOrSilentSpectrumIsZeroOrDefined
     EXPECT_EQ(TotalPower(l.get()), 0.f);
     EXPECT_LT(TotalPower(s.get()), -900.f);
     EXPECT_EQ(PeakAmplitude(s.get()), kNoDb);
+    // Averaged silence has its peak at the first bin searched.
+    EXPECT_EQ(PeakFrequency(s.get()), s->BinFrequency(5));
   }
 }
 

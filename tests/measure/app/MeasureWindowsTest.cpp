@@ -242,6 +242,36 @@ TEST_F(MeasureWindowsTest, OpeningImdCentresTheSpectrumViewOnTheHighTone) {
   EXPECT_EQ(module->ImdHighToneHz(), 7000.f);
 }
 
+TEST_F(MeasureWindowsTest, PeakReadoutsAgreeWithTheSpectrumViewsCursor) {
+  Make();
+  ASSERT_TRUE(frame_->RunCommand(kCmdViewSpectrum));
+  ASSERT_TRUE(frame_->RunCommand(kCmdPeakFrequency));
+  ASSERT_TRUE(frame_->RunCommand(kCmdPeakAmplitude));
+  // A quarter of full scale a third of a bin off bin 300 (48 kHz, FFT 4096), Flat top.
+  const std::string wave = Path("peak.wav");
+  test::WriteToneWave(wave, 48000, 1, 96000, {{test::BinHz(300, 48000) + 3.9, 0.25}});
+  ASSERT_TRUE(core_->OpenWave(wave));
+  core_->ChangeSettings(
+      [](TAnalyzerSettings& s) {
+        s.processing.smoothingWindow = 2;
+        s.processing.averageBlocks = kInfiniteAverages;
+      },
+      SettingsOrigin::Dialog);
+  ASSERT_TRUE(core_->Start());
+  ASSERT_TRUE(core_->WaitUntilStopped(20000));
+  const TSpectralData* left = core_->Engine().left.get();
+  const float hz = PeakFrequency(left);
+  EXPECT_FLOAT_EQ(hz, test::BinHz(300, 48000));
+  EXPECT_NEAR(PeakAmplitude(left), 20.0 * std::log10(0.25), 0.02);
+  // The view's cursor, pulled onto the trace near the peak, reads the same bin and value.
+  TOrvanePlot* plot = frame_->Windows().Spectrum()->Plot();
+  plot->SetMeasurementCursor(hz + 3.0, 0.0);
+  EXPECT_DOUBLE_EQ(plot->CursorHz(), double{hz});
+  EXPECT_DOUBLE_EQ(plot->CursorValue(), double{PeakAmplitude(left)});
+  EXPECT_EQ(View(kWindowPeakFrequency)->Lines().line[0], Format("%3.2f Hz", plot->CursorHz()));
+  EXPECT_EQ(View(kWindowPeakAmplitude)->Lines().line[0], Format("%3.2f dB", plot->CursorValue()));
+}
+
 TEST_F(MeasureWindowsTest, TextFillsTheWindowWithinItsLimits) {
   // One line: the cell is the client height less 2; two lines: half of it less 2; never
   // below 15 pixels; the average width spreads the text plus two characters.
