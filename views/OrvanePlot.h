@@ -28,6 +28,7 @@
 #include "views/SpectrumOptions.h"
 #include "views/SpectrumSource.h"
 
+class QMenu;
 class QMimeData;
 
 namespace orvanix {
@@ -147,6 +148,8 @@ class TOrvanePlot : public TPlotBase {
   // The user asked for the "Overlay Management" dialog.
   void OverlaysRequested();
   void HelpRequested();
+  // The pop-up menu is built; other tools may add their items.
+  void ContextMenuAboutToShow(QMenu* menu);
 
  protected:
   void mousePressEvent(QMouseEvent* event) override;

@@ -150,6 +150,7 @@ void TOrvanePlot::ShowContextMenu(const QPoint& globalPos, int pane) {
   menu.addAction(QString::fromUtf8(viewtext::kMenuProperties), this,
                  &TOrvanePlot::PropertiesRequested);
   menu.addAction(QString::fromUtf8(viewtext::kMenuHelp), this, &TOrvanePlot::HelpRequested);
+  emit ContextMenuAboutToShow(&menu);
   menu.exec(globalPos);
 }
 

@@ -8,6 +8,7 @@
 // +180 to -180, and the trace breaks there instead of drawing a line across the plot.
 #pragma once
 
+#include <QLineF>
 #include <QPolygonF>
 #include <string>
 #include <vector>
@@ -106,6 +107,7 @@ class TPhasePlot : public TViewPlot {
   int dragStartX_ = 0;
   int dragX_ = 0;
   std::vector<QPolygonF> segments_;  // reused between paints
+  std::vector<QLineF> lines_;
 };
 
 }  // namespace orvanix

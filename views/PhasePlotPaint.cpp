@@ -155,13 +155,28 @@ void TPhasePlot::PaintTrace(QPainter& painter, const QRect& r, const TSpectralDa
     inColumn = 0;
   };
   float previous = 0.0f;
+  // The axes' mappings worked out once: per bin only a multiplication (and on a logarithmic
+  // axis one logarithm).
+  const bool log = LogFrequency();
+  const double start = StartHz();
+  const double stop = StopHz();
+  const double origin = log ? std::log(start) : start;
+  const double xScale = r.width() / (log ? std::log(stop) - origin : stop - start);
+  const double top = TopDeg();
+  const double yScale = r.height() / (top - BottomDeg());
+  const bool bands = s.BandCount() > 0;
+  const double binWidth = s.BinWidth();
   for (uint32_t i = first; i <= last; ++i) {
     const float phase = s.Phase(i);
-    const double x = XOf(IndexHz(s, i), r);
-    const double y = YOf(phase, r);
-    const bool wrapped = i > first && std::fabs(phase - previous) > 180.0f;
-    previous = phase;
+    const double hz = bands ? s.BandCentre(i) : i * binWidth;
+    const double u = log ? (hz > 0.0 ? std::log(hz) : origin - 1e3) : hz;
+    const double x = r.left() + (u - origin) * xScale;
+    const double y = r.top() + (top - phase) * yScale;
     const int c = static_cast<int>(std::floor(x));
+    // A wrap inside a column is covered by the column's stroke; only between columns does
+    // the trace break.
+    const bool wrapped = i > first && c != column && std::fabs(phase - previous) > 180.0f;
+    previous = phase;
     if (wrapped) {
       flush();
       if (current.size() > 0) segments_.push_back(current);
@@ -184,15 +199,19 @@ void TPhasePlot::PaintTrace(QPainter& painter, const QRect& r, const TSpectralDa
   flush();
   if (current.size() > 0) segments_.push_back(current);
   QPen pen(ColorOf(options_.lineColor));
-  pen.setWidthF(1.0);
+  pen.setWidth(0);  // cosmetic: the raster engine's fast path for thin lines
   painter.setPen(pen);
+  // One call for the whole trace: noise has a random phase, and thousands of short
+  // segments drawn one by one would cost tens of milliseconds.
+  lines_.clear();
   for (const QPolygonF& segment : segments_) {
     if (segment.size() == 1) {
-      painter.drawPoint(segment.front());
-    } else {
-      painter.drawPolyline(segment);
+      lines_.emplace_back(segment.front(), segment.front());
+      continue;
     }
+    for (qsizetype k = 1; k < segment.size(); ++k) lines_.emplace_back(segment[k - 1], segment[k]);
   }
+  painter.drawLines(lines_.data(), static_cast<int>(lines_.size()));
 }
 
 // ---------------------------------------------------------------------------- input

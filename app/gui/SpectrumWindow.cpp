@@ -4,6 +4,7 @@
 
 #include "files/Configuration.h"
 #include "views/OrvanePlot.h"
+#include "views/SpectrumTools.h"
 #include "views/ViewTexts.h"
 
 namespace orvanix {
@@ -22,6 +23,12 @@ TSpectrumWindow::TSpectrumWindow(TAnalyzerCore& core, QWidget* parent)
   connect(plot_, &TOrvanePlot::OverlaysRequested, this, &TSpectrumWindow::OverlaysRequested);
   connect(plot_, &TOrvanePlot::HelpRequested, this, &TSpectrumWindow::HelpRequested);
   connect(plot_, &TOrvanePlot::ClearSpectrumRequested, this, &TSpectrumWindow::ClearRequested);
+  // Peak search, readout, wheel zoom, marker snapping and CSV (markers are settings).
+  auto* tools = new TSpectrumTools(plot_, &source_);
+  connect(tools, &TSpectrumTools::MarkersChanged, this, [this](const TMarkerSettings& markers) {
+    core_.ChangeSettings([&markers](TAnalyzerSettings& s) { s.markers = markers; },
+                         SettingsOrigin::Dialog);
+  });
 }
 
 TSpectrumWindow::~TSpectrumWindow() = default;
