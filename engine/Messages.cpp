@@ -11,6 +11,7 @@ TRecordingSink& DefaultSink() {
   return sink;
 }
 TMessageSink* g_sink = nullptr;
+thread_local TMessageSink* t_sink = nullptr;
 
 const char* IconWord(MessageIcon icon) {
   switch (icon) {
@@ -24,7 +25,16 @@ const char* IconWord(MessageIcon icon) {
 }
 }  // namespace
 
-TMessageSink& Messages() { return g_sink ? *g_sink : DefaultSink(); }
+TMessageSink& Messages() {
+  if (t_sink) return *t_sink;
+  return g_sink ? *g_sink : DefaultSink();
+}
+
+TMessageSink* SetThreadMessageSink(TMessageSink* sink) {
+  TMessageSink* previous = t_sink;
+  t_sink = sink;
+  return previous;
+}
 
 TMessageSink* SetMessageSink(TMessageSink* sink) {
   TMessageSink* previous = g_sink;

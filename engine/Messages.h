@@ -33,6 +33,11 @@ class TMessageSink {
 TMessageSink& Messages();
 // Installs `sink` (nullptr restores the default); returns the previous one. Not owned.
 TMessageSink* SetMessageSink(TMessageSink* sink);
+// Installs `sink` for the calling thread only (nullptr removes it); while set, Messages() on
+// that thread answers with it instead of the sink in force. A worker thread (a recording
+// finished in the background) reports through one, so that nothing it says reaches a window
+// from the wrong thread; the main thread shows what it kept. Returns the thread's previous one.
+TMessageSink* SetThreadMessageSink(TMessageSink* sink);
 
 // Convenience: report with the program title as caption.
 void ReportError(std::string_view text, MessageIcon icon = MessageIcon::Error);

@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <charconv>
 #include <cmath>
@@ -451,7 +452,8 @@ bool WriteFileAtomically(const std::string& path, std::string_view bytes, std::s
   if (base.empty()) return fail(EISDIR);
 
   // O_EXCL with a name unique to this process and attempt; the umask applies to the mode.
-  static unsigned counter = 0;
+  // Atomic: a recording finished in the background saves while the main thread may too.
+  static std::atomic<unsigned> counter{0};
   std::string temporary;
   int fd = -1;
   for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
