@@ -7,6 +7,7 @@
 #include <cmath>
 #include <ctime>
 
+#include "acquisition/ReportQueue.h"
 #include "acquisition/SoundInput.h"
 #include "acquisition/SoundOutput.h"
 #include "engine/Messages.h"
@@ -28,7 +29,11 @@ double WallClockSeconds() {
   return local.tm_hour * 3600.0 + local.tm_min * 60.0 + local.tm_sec;
 }
 
-TRunLoop::TRunLoop(TRunLoopHost& host) : host_(host), timer_(std::make_unique<QTimer>()) {
+TRunLoop::TRunLoop(TRunLoopHost& host)
+    : host_(host),
+      timer_(std::make_unique<QTimer>()),
+      finisher_(std::make_unique<TRecordingFinisher>(
+          [this](const TRecordingFinisher::TResult& result) { RecordingFinished(result); })) {
   timer_->setSingleShot(true);
   QObject::connect(timer_.get(), &QTimer::timeout, [this] { OnTimer(); });
 }
@@ -42,6 +47,23 @@ TRunLoop::~TRunLoop() {
     if (TSoundOutput* out = host_.Output()) out->Close();
     state_ = kStateStopped;
   }
+  // Recordings handed to the finisher are saved before we go, and what happened is told.
+  finisher_->WaitAll();
+  TReportQueue::Instance().Flush();
+}
+
+TRunLoop::TBusyScope::~TBusyScope() {
+  if (--loop_.busy_ > 0 || !loop_.buffersDonePending_) return;
+  loop_.buffersDonePending_ = false;
+  loop_.BuffersDone();
+}
+
+size_t TRunLoop::RecordingsBeingSaved() const {
+  return finisher_->Pending();
+}
+
+void TRunLoop::WaitForSavedRecordings() {
+  finisher_->WaitAll();
 }
 
 // The input port counts from its last Open, which is the start of our last run.
@@ -53,6 +75,17 @@ uint64_t TRunLoop::OverrunCount() const {
 uint64_t TRunLoop::DroppedFrames() const {
   const TSoundInput* in = host_.Input();
   return in && usedInput_ ? in->DroppedFrames() : 0;
+}
+
+// The output port counts from its last Open too; only playback opens it here.
+uint64_t TRunLoop::UnderrunCount() const {
+  const TSoundOutput* out = host_.Output();
+  return out && usedOutput_ ? out->UnderrunCount() : 0;
+}
+
+uint64_t TRunLoop::SilenceFrames() const {
+  const TSoundOutput* out = host_.Output();
+  return out && usedOutput_ ? out->SilenceFrames() : 0;
 }
 
 uint32_t TRunLoop::BlockFrames() const {
@@ -74,9 +107,14 @@ void TRunLoop::ClearLoopState() {
   blockCount_ = 0;
   lastTriggerEnd_ = 0;
   appendedFrames_ = 0;
+  collectedTurns_ = 0;
+  lastFetchEnd_ = 0;
   stopRequested_ = false;
   outputPrimed_ = false;
   usedInput_ = false;
+  usedOutput_ = false;
+  toldOverruns_ = 0;
+  toldUnderruns_ = 0;
   historyWrapEnd_ = 0;
   historyRingFrames_ = 0;
 }
@@ -203,6 +241,7 @@ bool TRunLoop::StartPlaying() {
     return false;
   }
   if (!out->Open([this] { BuffersDone(); })) return false;
+  usedOutput_ = true;
   if (!SizeBuffers(format)) return false;
   playStartFrame_ = doc->Position();
   playFeedFrame_ = playStartFrame_;
@@ -337,15 +376,20 @@ void TRunLoop::Stop() {
   // frame is written; its position and our buffers stay as they were.
   const bool keepInput = in && (state_ == kStateRecording || (mode == kModeRealTime && doc));
   const bool triggered = state_ == kStateRecording && host_.Trigger().enable;
-  if (keepInput && triggered) BuffersDoneTriggered(false);
-  if (in) in->Close();
-  if (keepInput) {
-    if (triggered) {
-      FinishTriggeredRecording();
-    } else {
-      DrainInput();
+  {
+    TBusyScope busy(*this);
+    if (keepInput && triggered) CollectInputBuffers(false);
+    if (in) in->Close();
+    if (keepInput) {
+      if (triggered) {
+        FinishTriggeredRecording();
+      } else {
+        DrainInput();
+      }
     }
   }
+  // Losses not told yet (the last moments of the run) are told now, after the devices stop.
+  NoteDeviceLosses();
   const RunState was = state_;
   state_ = kStateStopped;
   stopRequested_ = false;
@@ -367,12 +411,6 @@ void TRunLoop::Stop() {
   if (was == kStateRecording && doc) {
     doc->SetModified(true);
     host_.DocumentChanged();
-  }
-  const uint64_t overruns = OverrunCount();
-  if (overruns > 0) {
-    ReportError(Format(kMsgOverruns, static_cast<unsigned long long>(overruns),
-                       static_cast<unsigned long long>(DroppedFrames())),
-                MessageIcon::Warning);
   }
   host_.RunStateChanged();
   host_.StatusChanged();

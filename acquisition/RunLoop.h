@@ -11,6 +11,15 @@
 //  - Real-Time, recording and playback: the step runs once per block duration (10 ... 100
 //    ms), which is how often a new block can exist; buffer-done events also recycle buffers
 //    and write recordings.
+// Recordings that reach their size limit are saved by a worker thread (TRecordingFinisher)
+// while recording goes on in the next file.
+//
+// Re-entry. Neither the step nor the buffers-done handler shows a message box or runs any
+// other nested event loop: what they report waits in TReportQueue until they have returned,
+// and failures stop the run before they are reported. A nested event loop started by someone
+// else (an observer, say) still cannot run them inside themselves: a nested step does nothing,
+// and a buffers-done notice that arrives while buffers or the recording are being handled is
+// taken up as soon as that is done.
 //
 // The loop owns its I/O buffers, the trigger buffers and the loop state; everything else
 // (settings, engine objects, ports, the document slot) belongs to the owner and is reached
@@ -22,6 +31,7 @@
 #include <string>
 #include <vector>
 
+#include "acquisition/RecordingFinisher.h"
 #include "acquisition/RunLoopTypes.h"
 #include "engine/ProcessingStep.h"
 #include "files/SettingsRecords.h"
@@ -78,8 +88,8 @@ class TRunLoopHost {
   virtual void DocumentChanged() = 0;
   virtual void SpectraReset() = 0;
   virtual void TimeAxisShifted(double shiftSecs) = 0;
-  // A recording reached its size limit and was saved under `path`; recording goes on in a
-  // new file.
+  // A recording that reached its size limit has been saved under `path` (recording went on in
+  // a new file when it was handed over). Comes from the event loop, after the save.
   virtual void RecordingSaved(const std::string& path) { (void)path; }
   // The signal generator's output (when a generator exists and is open).
   virtual void StartGeneratorOutput() {}
@@ -124,6 +134,10 @@ class TRunLoop {
     blockLimit_ = blocks;
   }
   void ForceTrigger() { forceTrigger_ = true; }
+  // Timed runs: Real-Time and recording stop once the input has delivered `frames` frames
+  // (0: no limit), and a recording or history holds exactly that many. Kept across starts.
+  void SetInputFrameLimit(uint64_t frames) { inputFrameLimit_ = frames; }
+  uint64_t InputFrameLimit() const { return inputFrameLimit_; }
   // Whether the timer drives Step(); tests that step by hand turn it off.
   void SetAutoStep(bool on) { autoStep_ = on; }
 
@@ -143,6 +157,17 @@ class TRunLoop {
   // recording), and the frames it dropped for want of a buffer.
   uint64_t OverrunCount() const;
   uint64_t DroppedFrames() const;
+  // Times playback ran dry since the last start (0 outside playback), and the frames of
+  // silence played in those gaps.
+  uint64_t UnderrunCount() const;
+  uint64_t SilenceFrames() const;
+  // Whether a step or the buffers-done handler is running (on the stack).
+  bool Busy() const { return stepping_ || busy_ > 0; }
+  // Recordings that reached their size limit and are still being saved in the background.
+  size_t RecordingsBeingSaved() const;
+  // Waits until they are saved and announces them (RecordingSaved, reports).
+  void WaitForSavedRecordings();
+  TRecordingFinisher& Finisher() { return *finisher_; }
   // Frames per I/O buffer (0 before the first start).
   uint32_t BufferFrames() const { return bufferFrames_; }
   // The Real-Time history: frames per ring pass, and whether it has wrapped.
@@ -168,8 +193,9 @@ class TRunLoop {
   bool FetchFromInput(TSeriesData* left, TSeriesData* right);
   bool FetchFromWave(TWaveData& wave, uint32_t position, TSeriesData* left, TSeriesData* right,
                      bool requireDelayMargin);
-  void CopyChannelFromRing(int buffer, uint32_t newestIndex, uint32_t channel, uint32_t delay,
-                           TSeriesData& target);
+  void CopyChannelFromInput(uint64_t first, uint32_t count, uint32_t channel, TSeriesData& target);
+  // The input position, held at the frame limit of a timed run.
+  uint64_t InputEnd() const;
   bool MeasureOverload(TSeriesData* left, TSeriesData* right);
   bool BuildTriggerBuffers();
   bool SearchTrigger(uint32_t& start);
@@ -178,6 +204,8 @@ class TRunLoop {
   uint32_t BlockFrames() const;
 
   // Step and processing (RunLoopStep.cpp).
+  bool Pass();
+  bool FetchAndProcess();
   bool CheckSource();
   void AfterBlock(bool handled);
   double HalfBlockSecs() const;
@@ -185,19 +213,45 @@ class TRunLoop {
   // Recording, history and playback (RunLoopRecord.cpp).
   void DrainInput();
   void FinishTriggeredRecording();
-  void BuffersDoneTriggered(bool requeue);
+  // Takes every input buffer the device has returned: a triggered recording keeps those in
+  // which the trigger fires; each keeps its last frames for the next fetch and, unless
+  // `requeue` is off or the run is stopping, goes back to the device.
+  void CollectInputBuffers(bool requeue);
   bool AppendToRecording(const uint8_t* data, uint32_t frames);
   void AppendToHistory(const uint8_t* data, uint32_t frames);
   bool RollOverRecording();
+  void RecordingFinished(const TRecordingFinisher::TResult& result);
   void RebuildHistory();
   void FeedPlayback();
   bool QueueInputBuffer(int slot);
   void RecordingFailed(const std::string& reason);
 
+  // Reports (RunLoopReports.cpp): input lost or output run dry since they were last told,
+  // with the status; and what the whole run lost, at its end.
+  void NoteDeviceLosses();
+  std::string OverrunText() const;
+
+  // Marks a stretch where buffers and the recording are being handled; a buffers-done notice
+  // that arrives inside one (from a nested event loop) is handled when the outermost ends.
+  class TBusyScope {
+   public:
+    explicit TBusyScope(TRunLoop& loop) : loop_(loop) { ++loop_.busy_; }
+    ~TBusyScope();
+    TBusyScope(const TBusyScope&) = delete;
+    TBusyScope& operator=(const TBusyScope&) = delete;
+
+   private:
+    TRunLoop& loop_;
+  };
+
   TRunLoopHost& host_;
   RunState state_ = kStateStopped;
   std::unique_ptr<QTimer> timer_;
   bool autoStep_ = true;
+  bool stepping_ = false;
+  int busy_ = 0;
+  bool buffersDonePending_ = false;
+  std::unique_ptr<TRecordingFinisher> finisher_;
 
   // Loop state.
   bool overload_ = false;
@@ -214,15 +268,29 @@ class TRunLoop {
   double analysisTime_ = 0;
   double startOffsetSecs_ = 0;
   double stopWallTime_ = 0;
-  bool usedInput_ = false;  // the last start opened the input
+  bool usedInput_ = false;   // the last start opened the input
+  bool usedOutput_ = false;  // the last start opened the output (playback)
+  uint64_t inputFrameLimit_ = 0;
+  // Device losses already reported (and shown in the status) during this run.
+  uint64_t toldOverruns_ = 0;
+  uint64_t toldUnderruns_ = 0;
 
   // The two I/O buffers (frames of the port's format). The input device fills them in
   // turn; input frame k (counted from the device's start) lies in buffer (k / v) mod 2 at
-  // k mod v. `appendedFrames_` counts the input frames already written to the recording or
-  // the history.
+  // k mod v, the buffer of turn k / v. `appendedFrames_` counts the input frames already
+  // written to the recording or the history.
   std::unique_ptr<TWaveData> io_[2];
   uint32_t bufferFrames_ = 0;
   uint64_t appendedFrames_ = 0;
+  // Turns the device has returned and we have taken back (and requeued): the buffers of turns
+  // below this one may be written by the device again and are never read. The last
+  // `tailFrames_` frames of the last one taken are kept in `tail_` (interleaved), which is
+  // where a block that reaches back before the current buffer finds its older part.
+  uint64_t collectedTurns_ = 0;
+  uint32_t tailFrames_ = 0;
+  std::vector<uint8_t> tail_;
+  // Real-Time: the input position of the last block fetched (no new frames, no new block).
+  uint64_t lastFetchEnd_ = 0;
   // Trigger mode: the input position after the block used last.
   uint64_t lastTriggerEnd_ = 0;
   // Set where stopping at once is not possible (inside Stop's own drain, say); the loop

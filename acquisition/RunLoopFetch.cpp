@@ -81,17 +81,33 @@ bool TRunLoop::SizeBuffers(const WaveFormat& format) {
   }
 
   const uint32_t frames = static_cast<uint32_t>(v);
+  // The most a fetch reaches back from the newest frame: a block (or the longer trigger
+  // buffers) and the channel delay.
+  const TEngineObjects& engine = host_.Engine();
+  uint64_t reach = engine.seriesLeft ? engine.seriesLeft->Count() : 0;
+  if (triggerLeft_) reach = std::max<uint64_t>(reach, triggerLeft_->Count());
+  reach += std::max(ChannelDelay(0), ChannelDelay(1));
+  const uint32_t tailFrames = static_cast<uint32_t>(std::min<uint64_t>(reach, frames));
+  bool allocated = true;
   for (auto& buffer : io_) {
     buffer = std::make_unique<TWaveData>(frames, format);
-    if (buffer->Error() || buffer->Memory() == nullptr) {
-      io_[0].reset();
-      io_[1].reset();
-      bufferFrames_ = 0;
-      ReportError(kInsufficientMemory);
-      return false;
-    }
+    allocated = allocated && !buffer->Error() && buffer->Memory() != nullptr;
+  }
+  if (allocated) {
+    tail_.clear();
+    tail_.shrink_to_fit();
+    tail_.resize(uint64_t{tailFrames} * format.BlockAlign());
+  }
+  if (!allocated) {
+    io_[0].reset();
+    io_[1].reset();
+    bufferFrames_ = 0;
+    tailFrames_ = 0;
+    ReportError(kInsufficientMemory);
+    return false;
   }
   bufferFrames_ = frames;
+  tailFrames_ = tailFrames;
   return true;
 }
 
@@ -237,65 +253,74 @@ bool TRunLoop::FetchFromWave(TWaveData& wave, uint32_t position, TSeriesData* le
   return true;
 }
 
-void TRunLoop::CopyChannelFromRing(int buffer, uint32_t newestIndex, uint32_t channel,
-                                   uint32_t delay, TSeriesData& target) {
-  // The a samples that end `delay` samples before the newest one. Frames are counted
-  // across the ring: frame k of the current buffer follows the last frame of the other.
-  const uint32_t a = target.Count();
-  const uint32_t v = bufferFrames_;
+// Reading the input ring without racing the device. The device writes a buffer only while
+// it is queued; we requeue a returned buffer only after taking from it what we need, on this
+// thread. So a fetch reads from three places, none of which the device can be writing:
+//  - the buffer being filled, up to the position the device has published (it writes only
+//    beyond it, and publishes with release after each copy);
+//  - a buffer the device has returned and we have not taken back yet (turn collectedTurns_
+//    or later): it is not queued;
+//  - for anything older, the copy of the last taken buffer's tail (tail_), made before it was
+//    requeued.
+// Frames older than that tail cannot be read at all; a block that needs them waits for the
+// next pass (the fetch fails). No check after the copy is needed: nothing can tear it.
+void TRunLoop::CopyChannelFromInput(uint64_t first, uint32_t count, uint32_t channel,
+                                    TSeriesData& target) {
+  const uint64_t v = bufferFrames_;
   const WaveFormat& format = io_[0]->Format();
   const uint32_t align = format.BlockAlign();
   const uint32_t bytes = format.bytesPerSample;
   const uint32_t offset = format.ChannelIndex(channel) * bytes;
-  int64_t end = int64_t{newestIndex} - delay;  // exclusive, in the current buffer's frames
-  int64_t start = end - a;
+  const uint64_t collectedEnd = collectedTurns_ * v;  // frames before this are in the tail
+  const uint64_t tailStart = collectedEnd - tailFrames_;
   uint32_t written = 0;
-  auto copy = [&](const TWaveData& from, uint32_t first, uint32_t count) {
-    CopySamples(target.SampleAddress(written), from.Memory() + uint64_t{first} * align + offset,
-                count, bytes, align);
-    written += count;
-  };
-  const TWaveData& current = *io_[buffer];
-  const TWaveData& other = *io_[1 - buffer];
-  if (start < 0) {
-    const int64_t olderEnd = std::min<int64_t>(end, 0);
-    copy(other, static_cast<uint32_t>(v + start), static_cast<uint32_t>(olderEnd - start));
-    start = 0;
+  uint64_t k = first;
+  const uint64_t end = first + count;
+  while (k < end) {
+    const uint8_t* from = nullptr;
+    uint64_t run = 0;
+    if (k < collectedEnd) {
+      from = tail_.data() + (k - tailStart) * align;
+      run = std::min(end, collectedEnd) - k;
+    } else {
+      const uint64_t index = k % v;
+      from = io_[(k / v) % 2]->Memory() + index * align;
+      run = std::min(end - k, v - index);
+    }
+    CopySamples(target.SampleAddress(written), from + offset, static_cast<uint32_t>(run), bytes,
+                align);
+    written += static_cast<uint32_t>(run);
+    k += run;
   }
-  if (end > start) copy(current, static_cast<uint32_t>(start), static_cast<uint32_t>(end - start));
 }
 
 bool TRunLoop::FetchFromInput(TSeriesData* left, TSeriesData* right) {
   TSoundInput* in = host_.Input();
   if (!in || !in->IsOpen() || bufferFrames_ == 0 || !io_[0] || !io_[1]) return false;
   const uint32_t a = left->Count();
-  const uint32_t delay = std::max(ChannelDelay(0), right ? ChannelDelay(1) : 0u);
-  const uint64_t needed = uint64_t{a} + delay;
+  const uint32_t delayLeft = ChannelDelay(0);
+  const uint32_t delayRight = right ? ChannelDelay(1) : 0;
+  const uint64_t needed = uint64_t{a} + std::max(delayLeft, delayRight);
   const uint64_t v = bufferFrames_;
-  if (needed > v) return false;
+  if (needed > v || needed > tailFrames_) return false;
 
-  // The device records into the ring of the two buffers in turn, and its position counts
-  // exactly the frames written there, so it names the newest frame's place in the ring.
-  const uint64_t position = in->Position();
+  // The device's position counts exactly the frames written into the ring, so it names the
+  // newest frame's place there.
+  const uint64_t position = InputEnd();
   if (position < needed) return false;
   const bool triggering = host_.Trigger().enable != 0;
   if (triggering && position < lastTriggerEnd_ + needed) return false;
-  uint64_t filled = position % v;
-  uint64_t turn = position / v;
-  if (filled == 0) {
-    filled = v;
-    --turn;
-  }
-  const int buffer = static_cast<int>(turn % 2);
-  const bool split = filled < needed;
-  if (split && host_.FileIo().allowSplitBuffers == 0) return false;
+  // Without new frames there is no new block (a step may come sooner than the device).
+  if (!triggering && position == lastFetchEnd_) return false;
+  const uint64_t first = position - needed;
+  const uint64_t collectedEnd = collectedTurns_ * v;
+  if (collectedTurns_ > 0 && first < collectedEnd - tailFrames_) return false;
+  // One buffer or two: refused when split buffers are not allowed.
+  if (host_.FileIo().allowSplitBuffers == 0 && first / v != (position - 1) / v) return false;
 
-  CopyChannelFromRing(buffer, static_cast<uint32_t>(filled), 0, ChannelDelay(0), *left);
-  if (right) CopyChannelFromRing(buffer, static_cast<uint32_t>(filled), 1, ChannelDelay(1), *right);
-
-  // The oldest frame read is overwritten once the device comes round to it again; if that
-  // happened while we copied, the block is torn and we try again on the next pass.
-  if (in->Position() >= position - needed + 2 * v) return false;
+  CopyChannelFromInput(position - delayLeft - a, a, 0, *left);
+  if (right) CopyChannelFromInput(position - delayRight - a, a, 1, *right);
+  lastFetchEnd_ = position;
   if (triggering) lastTriggerEnd_ = position;
   return true;
 }

@@ -7,6 +7,7 @@
 #include <ctime>
 #include <vector>
 
+#include "acquisition/ReportQueue.h"
 #include "acquisition/RunLoop.h"
 #include "acquisition/SoundInput.h"
 #include "acquisition/SoundOutput.h"
@@ -64,33 +65,43 @@ bool FileExists(const std::string& path) {
 
 void TRunLoop::BuffersDone() {
   if (!Running()) return;
-  if (state_ == kStatePlaying) {
-    FeedPlayback();
+  if (busy_ > 0) {
+    // A nested event loop delivered this while buffers or the recording are being handled:
+    // it is taken up as soon as that is done (TBusyScope).
+    buffersDonePending_ = true;
     return;
   }
-  TSoundInput* in = host_.Input();
-  if (!in || !in->IsOpen()) {
-    // The device failed and has closed itself (it told the user why). What it recorded
-    // before is still in our buffers: Stop writes it to the recording.
-    Stop();
-    return;
-  }
-  if (host_.Trigger().enable && !armed_) {
-    Stop();
-    return;
-  }
-  const bool recording = state_ == kStateRecording;
-  if (recording && host_.Trigger().enable) {
-    BuffersDoneTriggered(true);
-  } else {
-    DrainInput();
-    if (!stopRequested_) {
-      for (int slot; (slot = in->TakeDone()) >= 0;) {
-        if (slot <= 1) QueueInputBuffer(slot);
+  TDeferredReports deferred;
+  {
+    TBusyScope busy(*this);
+    if (state_ == kStatePlaying) {
+      FeedPlayback();
+    } else {
+      TSoundInput* in = host_.Input();
+      if (!in || !in->IsOpen()) {
+        // The device failed and has closed itself (it told the user why). What it recorded
+        // before is still in our buffers: Stop writes it to the recording.
+        Stop();
+        return;
+      }
+      if (host_.Trigger().enable && !armed_) {
+        Stop();
+        return;
+      }
+      if (state_ == kStateRecording && host_.Trigger().enable) {
+        CollectInputBuffers(true);
+      } else {
+        // Every frame of a returned buffer is written before the buffer goes back.
+        DrainInput();
+        CollectInputBuffers(!stopRequested_);
+      }
+      if (!stopRequested_ && inputFrameLimit_ > 0 && in->Position() >= inputFrameLimit_) {
+        stopRequested_ = true;
       }
     }
   }
   if (stopRequested_) Stop();
+  if (Running()) NoteDeviceLosses();
 }
 
 void TRunLoop::FinishTriggeredRecording() {
@@ -98,7 +109,7 @@ void TRunLoop::FinishTriggeredRecording() {
   // buffer's worth is kept when the trigger fires in it.
   TSoundInput* in = host_.Input();
   if (!in || bufferFrames_ == 0 || !io_[0] || !io_[1]) return;
-  const uint64_t position = in->Position();
+  const uint64_t position = InputEnd();
   const TTriggerSettings& t = host_.Trigger();
   while (appendedFrames_ < position && !stopRequested_) {
     const uint64_t index = appendedFrames_ % bufferFrames_;
@@ -112,30 +123,49 @@ void TRunLoop::FinishTriggeredRecording() {
                                        static_cast<uint32_t>(index + count),
                                        static_cast<uint32_t>(t.channel));
     }
-    if (found) {
-      AppendToRecording(io_[buffer]->Memory() + index * io_[buffer]->BlockAlign(), count);
-    }
     appendedFrames_ += count;
+    if (found) AppendToRecording(io_[buffer]->Memory() + index * io_[buffer]->BlockAlign(), count);
   }
 }
 
-void TRunLoop::BuffersDoneTriggered(bool requeue) {
-  // A triggered recording keeps only the buffers in which the trigger fires.
+void TRunLoop::CollectInputBuffers(bool requeue) {
   TSoundInput* in = host_.Input();
+  const bool triggeredRecording = state_ == kStateRecording && host_.Trigger().enable;
   const TTriggerSettings& t = host_.Trigger();
   for (int slot; (slot = in->TakeDone()) >= 0;) {
     if (slot > 1 || !io_[slot]) continue;
-    bool found = forceTrigger_;
-    forceTrigger_ = false;
-    if (!found) {
-      found = io_[slot]->FindTrigger(WaveTriggerOf(t), 0, bufferFrames_,
-                                     static_cast<uint32_t>(t.channel));
+    if (triggeredRecording && !stopRequested_) {
+      // A triggered recording keeps only the buffers in which the trigger fires.
+      bool found = forceTrigger_;
+      forceTrigger_ = false;
+      if (!found) {
+        found = io_[slot]->FindTrigger(WaveTriggerOf(t), 0, bufferFrames_,
+                                       static_cast<uint32_t>(t.channel));
+      }
+      uint32_t frames = bufferFrames_;
+      if (inputFrameLimit_ > 0) {
+        frames = static_cast<uint32_t>(std::min<uint64_t>(
+            frames, inputFrameLimit_ - std::min(inputFrameLimit_, appendedFrames_)));
+      }
+      appendedFrames_ += bufferFrames_;
+      if (found && frames > 0) AppendToRecording(io_[slot]->Memory(), frames);
     }
-    if (found) AppendToRecording(io_[slot]->Memory(), bufferFrames_);
-    appendedFrames_ += bufferFrames_;
-    if (stopRequested_) break;
-    if (requeue) QueueInputBuffer(slot);
+    // Once requeued, the device may write into the buffer at any time: what a fetch may still
+    // need of it is copied first.
+    if (tailFrames_ > 0 && tail_.size() >= uint64_t{tailFrames_} * io_[slot]->BlockAlign()) {
+      const uint32_t align = io_[slot]->BlockAlign();
+      std::memcpy(tail_.data(), io_[slot]->Memory() + uint64_t{bufferFrames_ - tailFrames_} * align,
+                  uint64_t{tailFrames_} * align);
+    }
+    ++collectedTurns_;
+    if (requeue && !stopRequested_) QueueInputBuffer(slot);
   }
+}
+
+uint64_t TRunLoop::InputEnd() const {
+  const TSoundInput* in = host_.Input();
+  const uint64_t position = in ? in->Position() : 0;
+  return inputFrameLimit_ > 0 ? std::min(position, inputFrameLimit_) : position;
 }
 
 void TRunLoop::DrainInput() {
@@ -147,7 +177,7 @@ void TRunLoop::DrainInput() {
   // Frames are numbered from the device's start; frame k lies in buffer (k / v) mod 2 at
   // k mod v. Buffers are requeued only after this has copied them, so none of these
   // frames can have been overwritten yet.
-  const uint64_t position = in->Position();
+  const uint64_t position = InputEnd();
   const uint64_t v = bufferFrames_;
   const uint32_t align = io_[0]->BlockAlign();
   while (appendedFrames_ < position && !stopRequested_) {
@@ -156,12 +186,13 @@ void TRunLoop::DrainInput() {
     const uint64_t index = k % v;
     const uint32_t count = static_cast<uint32_t>(std::min(v - index, position - k));
     const uint8_t* data = io_[buffer]->Memory() + index * align;
+    // Counted before the write: whatever runs while it is written starts after these frames.
+    appendedFrames_ += count;
     if (recording) {
       if (!AppendToRecording(data, count)) break;
     } else {
       AppendToHistory(data, count);
     }
-    appendedFrames_ += count;
   }
 }
 
@@ -196,24 +227,36 @@ bool TRunLoop::AppendToRecording(const uint8_t* data, uint32_t frames) {
 }
 
 void TRunLoop::RecordingFailed(const std::string& reason) {
-  ReportError(Format(kMsgRecordingWriteFailed, reason.c_str()));
+  // Stop first, report after: the run ends at the end of this step, and nothing tries the
+  // failing write again before the user has been told.
   stopRequested_ = true;
+  TReportQueue::Instance().Post(Format(kMsgRecordingWriteFailed, reason.c_str()),
+                                MessageIcon::Error);
 }
 
 bool TRunLoop::RollOverRecording() {
   std::unique_ptr<TWaveFile>& slot = host_.DocumentSlot();
-  TWaveFile* doc = slot.get();
   const TFileIoSettings& io = host_.FileIo();
+  // The next file first: if it cannot be made, the recording stops and stays the document,
+  // untouched, for the user to save.
+  std::unique_ptr<TWaveFile> next =
+      NewRecording(StorageMode::Disk, slot->Format(), 0, io.makeBackup != 0, host_.TempFolder());
+  if (!next) {
+    stopRequested_ = true;
+    return false;
+  }
+  TWaveFile* doc = slot.get();
   if (doc->Untitled()) {
     const std::string folder = host_.WaveFolder();
     EnsureFolder(folder, false);
     const std::time_t now = std::time(nullptr);
     std::tm local{};
     localtime_r(&now, &local);
-    std::string path = RecordingFileName(folder, local);
-    // Two files finished within the same second must not overwrite each other.
-    for (int n = 2; FileExists(path) && n < 1000; ++n) {
-      const std::string base = RecordingFileName(folder, local);
+    const std::string base = RecordingFileName(folder, local);
+    std::string path = base;
+    // Two files finished within the same second must not overwrite each other, whether the
+    // first is on the disk already or still being saved.
+    for (int n = 2; (FileExists(path) || finisher_->IsPending(path)) && n < 1000; ++n) {
       path = base.substr(0, base.size() - 4) + "_" + std::to_string(n) + ".wav";
     }
     doc->SetFileName(path);
@@ -221,24 +264,21 @@ bool TRunLoop::RollOverRecording() {
   if (const TCalibration* cal = host_.ActiveCalibration(); cal && io.includeCalibrationData) {
     doc->SetCalibration(*cal);
   }
-  const std::string path = doc->TargetPath();
-  const WaveFormat format = doc->Format();
-  if (!doc->SaveAndRelease()) {
-    // The working file is kept (the wave document said where); nothing more is written.
-    stopRequested_ = true;
-    return false;
-  }
-  slot = NewRecording(StorageMode::Disk, format, 0, io.makeBackup != 0, host_.TempFolder());
-  host_.RecordingSaved(path);
-  host_.DocumentChanged();
-  if (!slot) {
-    stopRequested_ = true;
-    return false;
-  }
   const TCalibration* cal = host_.ActiveCalibration();
-  slot->SetFullScale(cal ? cal->calRatioLeft : 1.0f, cal ? cal->calRatioRight : 1.0f);
-  ReportError(Format(kMsgRecordingContinues, path.c_str()), MessageIcon::Information);
+  next->SetFullScale(cal ? cal->calRatioLeft : 1.0f, cal ? cal->calRatioRight : 1.0f);
+  std::unique_ptr<TWaveFile> finished = std::move(slot);
+  slot = std::move(next);
+  finisher_->Finish(std::move(finished));
+  host_.DocumentChanged();
   return true;
+}
+
+void TRunLoop::RecordingFinished(const TRecordingFinisher::TResult& result) {
+  // The messages of a failed save say what went wrong and where the data was kept. A
+  // successful one is no failure: the owner shows it without stopping anyone (a box at
+  // every file boundary would hold the user up for as long as the recording runs).
+  for (const auto& [text, icon] : result.messages) TReportQueue::Instance().Post(text, icon);
+  if (result.saved) host_.RecordingSaved(result.path);
 }
 
 void TRunLoop::AppendToHistory(const uint8_t* data, uint32_t frames) {

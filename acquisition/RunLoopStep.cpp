@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "acquisition/ReportQueue.h"
 #include "acquisition/RunLoop.h"
 #include "acquisition/SoundInput.h"
 #include "acquisition/SoundOutput.h"
@@ -100,10 +101,37 @@ bool TRunLoop::CheckSource() {
 
 bool TRunLoop::Step() {
   if (!Running()) return false;
-  if (!CheckSource()) return Running();
+  // Delivered again by a nested event loop (a dialog an observer opened, say) while a pass is
+  // under way: that pass goes on, and the next comes after it.
+  if (Busy()) return true;
+  TDeferredReports deferred;
+  stepping_ = true;
+  const bool more = Pass();
+  stepping_ = false;
+  if (Running()) NoteDeviceLosses();
+  return more && Running();
+}
 
+bool TRunLoop::Pass() {
+  // A timed run ends with the block that reaches its last frame.
+  const TSoundInput* in = host_.Input();
+  const bool live =
+      state_ == kStateRecording || (state_ == kStateRunning && host_.Mode() == kModeRealTime);
+  const bool atLimit = live && inputFrameLimit_ > 0 && in && in->Position() >= inputFrameLimit_;
+  const bool more = FetchAndProcess();
+  if (atLimit && Running()) Stop();
+  return more;
+}
+
+bool TRunLoop::FetchAndProcess() {
   const bool triggering = host_.Trigger().enable != 0 && triggerLeft_ != nullptr;
-  if (!FetchBlock()) {
+  bool fetched = false;
+  {
+    TBusyScope busy(*this);
+    if (!CheckSource()) return Running();
+    fetched = FetchBlock();
+  }
+  if (!fetched) {
     // In Post-Processing a block that cannot be read now never can be (the channel delay
     // or the filter's run-out reach past the end): the file is done.
     if (host_.Mode() == kModePostProcessing && state_ == kStateRunning) {

@@ -63,10 +63,24 @@ inline constexpr const char* kTitleRecording = "%s - Recording...";
 inline constexpr const char* kMsgRecordingWriteFailed =
     "Recording has stopped because the wave file could not be written (%s).  Everything "
     "recorded before this point has been kept.";
-// Times the device lost input, then the frames dropped for want of a buffer.
+// Input lost while running (shown when it happens, and again at the end of the run if more
+// was lost): times the device lost input, then the frames dropped for want of a buffer. The
+// last sentence says what the loss means for what the run keeps.
 inline constexpr const char* kMsgOverruns =
     "The sound device lost input %llu time(s) during this run (%llu frames dropped): the program "
-    "could not keep up with it.  The recording has gaps at those places.";
-inline constexpr const char* kMsgRecordingContinues = "Recording continues in a new file: %s";
+    "could not keep up with it.  %s";
+inline constexpr const char* kMsgOverrunsRecording = "The recording has gaps at those places.";
+inline constexpr const char* kMsgOverrunsHistory =
+    "The Real-Time data buffer has gaps at those places.";
+inline constexpr const char* kMsgOverrunsAnalysis =
+    "Blocks analysed across those places do not hold continuous input.";
+// Playback that ran dry: times, then the frames of silence played in the gaps.
+inline constexpr const char* kMsgUnderruns =
+    "The sound device ran out of data to play %llu time(s) during this run (%llu frames of "
+    "silence): the program could not keep up with it.  What was heard has gaps at those places.";
+// A disk recording reached its size limit: the finished file's name (told without a box).
+inline constexpr const char* kMsgRecordingContinues =
+    "The recording reached its size limit and was saved as %s.  Recording continues in a new "
+    "file.";
 
 }  // namespace orvanix

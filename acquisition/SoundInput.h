@@ -21,7 +21,8 @@ class TSoundInput : public TSoundPort {
 
   // Queues `bytes` of the caller's memory (rounded down to whole frames of the open format)
   // in `slot` 0 ... 2 for recording. A bad slot, null memory, less than one frame or a slot
-  // still queued is a device failure: kSoundDeviceFailure is shown and the port closes.
+  // still queued is a device failure: the port closes and kSoundDeviceFailure
+  // is reported after.
   bool AddBuffer(void* data, uint32_t bytes, int slot);
   // Starts recording (the position counts from here). True if already recording.
   bool Start();

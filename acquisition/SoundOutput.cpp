@@ -24,6 +24,10 @@ TSoundOutput::~TSoundOutput() {
 void TSoundOutput::ResetCounters() {
   paused_.store(true, std::memory_order_release);  // an output opens paused
   breakLoop_.store(false, std::memory_order_release);
+  underruns_.store(0, std::memory_order_relaxed);
+  silenceFrames_.store(0, std::memory_order_relaxed);
+  starving_ = false;
+  starvedFrames_ = 0;
 }
 
 void TSoundOutput::Close() {
@@ -102,7 +106,19 @@ void TSoundOutput::DeviceCallback(const uint8_t* /*input*/, uint8_t* output, uin
       offset_ = 0;
       if (current_ < 0) {
         FillSilence(output, left * frameBytes, width);
+        // Before anything was played this is the wait for the first buffer, not a gap.
+        if (position_.load(std::memory_order_relaxed) > 0) {
+          starving_ = true;
+          starvedFrames_ += left;
+        }
         return;
+      }
+      if (starving_) {
+        // More came after the device had run dry: that silence was a gap in playback.
+        starving_ = false;
+        silenceFrames_.fetch_add(starvedFrames_, std::memory_order_relaxed);
+        starvedFrames_ = 0;
+        underruns_.fetch_add(1, std::memory_order_relaxed);
       }
     }
     TSlot& slot = slots_[current_];

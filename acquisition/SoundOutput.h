@@ -27,7 +27,8 @@ class TSoundOutput : public TSoundPort {
   // Queues `bytes` of the caller's samples (rounded down to whole frames of the open format)
   // in `slot` 0 ... 2, played after the slots queued before it. The memory is read until the
   // slot is returned or the port closes. Bad arguments or a slot still queued are a device
-  // failure: kSoundDeviceFailure is shown and the port closes.
+  // failure: the port closes and kSoundDeviceFailure
+  // is reported after.
   bool Write(const void* data, uint32_t bytes, int slot, uint32_t flags = 0);
   // Pause holds playback where it is (the device plays silence, the position stands still);
   // Restart starts or resumes it. Both false when the port is not open.
@@ -38,6 +39,12 @@ class TSoundOutput : public TSoundPort {
   void BreakLoop() { breakLoop_.store(true, std::memory_order_release); }
   // True when no buffer is queued or playing.
   bool AllDone() const;
+
+  // Underruns since Open: times the device found no buffer to play although playback went on
+  // afterwards (a buffer was queued late), and the frames of silence it played meanwhile.
+  // Running dry at the end of what was queued is not counted until more is queued.
+  uint64_t UnderrunCount() const { return underruns_.load(std::memory_order_relaxed); }
+  uint64_t SilenceFrames() const { return silenceFrames_.load(std::memory_order_relaxed); }
 
   // Software gain (PortAudio devices offer none), applied as samples are handed to the device.
   // A mono format uses `left`.
@@ -58,6 +65,11 @@ class TSoundOutput : public TSoundPort {
  private:
   void CopyWithVolume(uint8_t* to, const uint8_t* from, uint32_t frames, uint32_t volume) const;
 
+  std::atomic<uint64_t> underruns_{0};
+  std::atomic<uint64_t> silenceFrames_{0};
+  // Device side: the device ran dry and these frames of silence have been played since.
+  bool starving_ = false;
+  uint64_t starvedFrames_ = 0;
   std::atomic<bool> paused_{true};
   std::atomic<bool> breakLoop_{false};
   std::atomic<uint32_t> volume_{0xFFFFFFFFu};  // left << 16 | right

@@ -14,6 +14,7 @@
 #include "acquisition/LoopbackDevice.h"
 #include "acquisition/PortAudioHost.h"
 #include "acquisition/PortAudioStream.h"
+#include "acquisition/ReportQueue.h"
 #include "acquisition/SoundTexts.h"
 #include "engine/Messages.h"
 
@@ -356,9 +357,12 @@ bool TSoundPort::StartStream() {
 }
 
 void TSoundPort::Fail(std::string_view detail) {
-  ReportError(orvanix::Format(kSoundDetailFormat, kSoundDeviceFailure, name_.c_str(),
-                              std::string(detail).c_str()));
+  // Closed first, told after: this runs inside buffer handling and device notices, where a
+  // message box's event loop would deliver the next notice to a port still open.
+  const std::string text = orvanix::Format(kSoundDetailFormat, kSoundDeviceFailure, name_.c_str(),
+                                           std::string(detail).c_str());
   Close();
+  TReportQueue::Instance().Post(text, MessageIcon::Error);
 }
 
 // ---------------------------------------------------------------- buffers
@@ -453,7 +457,10 @@ void TSoundPort::OnWake() {
   char sink[64];
   while (::read(wakeRead_, sink, sizeof sink) > 0) {
   }
-  wakePending_.store(false, std::memory_order_release);
+  // An exchange, not a store: it reads the device's latest `true`, so everything the device
+  // did before it (returning a slot) is visible to the handler below; a slot returned after
+  // it finds the flag clear and wakes us again.
+  wakePending_.exchange(false, std::memory_order_acq_rel);
   if (deviceFailed_.exchange(false) && IsOpen()) Fail(kSoundDetailStreamStopped);
   if (handler_) {
     // A copy: the handler may reopen the port with another handler.

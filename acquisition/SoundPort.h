@@ -166,8 +166,8 @@ class TSoundPort {
   bool QueueSlot(int slot, uint8_t* data, uint32_t bytes, bool loop);
   // Main thread: starts the stream; reports and closes on failure.
   bool StartStream();
-  // Main thread: tells the user about a device failure (kSoundDeviceFailure with the device
-  // and `detail`) and closes the port.
+  // Main thread: closes the port, then tells the user about the failure (kSoundDeviceFailure
+  // with the device and `detail`) through TReportQueue, once the code that failed has returned.
   void Fail(std::string_view detail);
 
   // Main thread: called by Open after the stream exists, before any callback can run, to

@@ -203,9 +203,13 @@ void TAnalyzerCore::Impl::TimeAxisShifted(double shift) {
   Notify([shift](TAnalyzerObserver& o) { o.TimeAxisShifted(shift); });
 }
 void TAnalyzerCore::Impl::RecordingSaved(const std::string& path) {
-  // The finished file was announced by the run loop; the document slot now holds the next
-  // one, which DocumentChanged tells the windows about.
-  (void)path;
+  // The document slot holds the next file already (DocumentChanged told the windows). The
+  // saved one is shown in the status bar; a headless run, which has none, says it.
+  savedRecording = path;
+  StatusChanged();
+  if (options.headless) {
+    ReportError(Format(kMsgRecordingContinues, path.c_str()), MessageIcon::Information);
+  }
 }
 
 // ---------------------------------------------------------------------------- core
@@ -427,6 +431,8 @@ TStatusInfo TAnalyzerCore::Status() const {
   s.overloadCount = loop.OverloadCount();
   s.blockCount = loop.BlockCount();
   s.overrunCount = loop.OverrunCount();
+  s.underrunCount = loop.UnderrunCount();
+  s.savedRecording = d.savedRecording;
   s.analysisTimeSecs = loop.AnalysisTime();
   return s;
 }

@@ -138,8 +138,12 @@ struct TStatusInfo {
   std::string fftText;       // "FFT %ld pts"
   std::string windowText;    // the smoothing window's display text
   uint32_t overloadCount = 0;
-  uint64_t blockCount = 0;      // blocks processed since the last start
-  uint64_t overrunCount = 0;    // input samples the sound device dropped since start
+  uint64_t blockCount = 0;     // blocks processed since the last start
+  uint64_t overrunCount = 0;   // times the sound device lost input since the start
+  uint64_t underrunCount = 0;  // times playback ran dry since the start
+  // The last file a disk recording was saved in when it reached its size limit (recording
+  // went on in a new one) during the current or last run; empty when none.
+  std::string savedRecording;
   double analysisTimeSecs = 0;  // current analysis time
 };
 

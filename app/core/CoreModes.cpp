@@ -44,6 +44,7 @@ bool TAnalyzerCore::Start() {
   Impl& d = *impl_;
   if (IsRunning()) return true;
   if (d.settings.opMode != kModePostProcessing) d.EnsurePorts();
+  d.savedRecording.clear();
   return d.runLoop->Start(false);
 }
 

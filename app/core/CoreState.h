@@ -71,6 +71,8 @@ struct TAnalyzerCore::Impl final : public TRunLoopHost {
   // The document the selection belongs to: another one (or none) clears it.
   const TWaveFile* selectionDocument = nullptr;
   std::function<void()> stopWaiter;
+  // The last recording saved at its size limit in this run (the status bar shows it).
+  std::string savedRecording;
 
   TCoreDialogs& Dialogs() { return dialogs ? *dialogs : headlessDialogs; }
   int32_t CurrentMode() const { return settings.opMode; }

@@ -16,8 +16,13 @@ inline constexpr const char* kOpenButton = "Open Wave File (Ctrl+O)";
 // time texts.
 inline constexpr const char* kPosition = "%s / %s";
 
-// Status bar: samples the sound device dropped since the run started (shown when nonzero).
+// Status bar: times the sound device lost input, or playback ran dry, since the run started
+// (each shown when nonzero).
 inline constexpr const char* kOverruns = "Overruns: %llu";
+inline constexpr const char* kUnderruns = "Underruns: %llu";
+// Status bar: the file a disk recording was saved in at its size limit (it goes on in a new
+// one), by its name without the folder.
+inline constexpr const char* kRecordingSaved = "Saved %s";
 
 // The about box.
 inline constexpr const char* kAboutTitle = "About Orvanix";

@@ -77,6 +77,18 @@ std::vector<TStatusBar::Field> TStatusBar::Fields() const {
         Format(guitext::kOverruns, static_cast<unsigned long long>(info_.overrunCount)));
     fields.push_back({t, width(t)});
   }
+  if (!info_.savedRecording.empty()) {
+    const std::string& path = info_.savedRecording;
+    const size_t slash = path.find_last_of('/');
+    const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    const QString t = QString::fromStdString(Format(guitext::kRecordingSaved, name.c_str()));
+    fields.push_back({t, width(t)});
+  }
+  if (info_.underrunCount > 0) {
+    const QString t = QString::fromStdString(
+        Format(guitext::kUnderruns, static_cast<unsigned long long>(info_.underrunCount)));
+    fields.push_back({t, width(t)});
+  }
   return fields;
 }
 

@@ -2,7 +2,8 @@
 // Left to right: the state field ("OVERLOAD!" white on red, "Stopped", "Waiting for
 // Trigger..." in red, "Acquiring Data...", or the level meter), the mode, the format (rate,
 // bits, mono or stereo), the FFT size, the smoothing window and, when the sound device lost
-// input during the run, the overrun count.
+// input or playback ran dry during the run, the overrun and underrun counts, and the last
+// file a disk recording was saved in when it reached its size limit.
 //
 // Level meter: segments 2 up to the channel's peak level (0 ... 10), 12 pixels wide with
 // 2-pixel gaps, green up to segment 6 and yellow from 7; one row for mono, two half-height

@@ -352,7 +352,9 @@ TEST_F(LoopbackCapture, FailuresAreReportedWithTheDeviceNameAndClose) {
   ASSERT_TRUE(first.AddBuffer(buffer.data(), 4000, 0));
   EXPECT_FALSE(first.AddBuffer(buffer.data(), 4000, 0));
   EXPECT_FALSE(first.IsOpen());
-  ASSERT_EQ(sink_.Entries().size(), 2u);
+  // Told once the failing call has returned, from the event loop.
+  EXPECT_EQ(sink_.Entries().size(), 1u);
+  ASSERT_TRUE(WaitUntil([&] { return sink_.Entries().size() == 2u; }));
   EXPECT_EQ(sink_.Entries()[1].text.rfind(kSoundDeviceFailure, 0), 0u);
   EXPECT_TRUE(second.Open());  // the cable is free again
 
@@ -375,6 +377,7 @@ TEST_F(LoopbackCapture, DeviceThatStopsByItselfIsReportedAndTheRunCanSeeIt) {
   // What PortAudio's thread does when a device goes away under a running stream.
   std::thread([&] { recorder.input.DeviceFailed(); }).join();
   ASSERT_TRUE(WaitUntil([&] { return !recorder.input.IsOpen(); }));
+  ASSERT_TRUE(WaitUntil([&] { return !sink_.Entries().empty(); }));
   ASSERT_EQ(sink_.Entries().size(), 1u);
   EXPECT_EQ(sink_.Entries()[0].text.rfind(kSoundDeviceFailure, 0), 0u);
   EXPECT_NE(sink_.Entries()[0].text.find(kLoopbackDeviceName), std::string::npos);

@@ -291,6 +291,24 @@ TEST_F(RunLoopFileTest, BlockLimitStopsOnceTheCounterPassesIt) {
   EXPECT_EQ(host_.document->Position(), 4u * 1024);
 }
 
+TEST_F(RunLoopFileTest, AStepEnteredAgainFromInsideAStepDoesNothing) {
+  Open(20 * 1024, 1, [](uint32_t i, uint32_t) { return Sine(i, 440.0, 0.5); });
+  // An observer whose nested event loop delivers the step's timer again, as a dialog opened
+  // from a view would.
+  int nestedCalls = 0;
+  host_.onBlock = [&] {
+    EXPECT_TRUE(loop_.Busy());
+    ++nestedCalls;
+    EXPECT_TRUE(loop_.Step());  // still running: more passes wanted
+  };
+  ASSERT_TRUE(loop_.Start());
+  for (int i = 0; i < 4; ++i) loop_.Step();
+  EXPECT_EQ(nestedCalls, 4);
+  EXPECT_EQ(loop_.BlockCount(), 4u);
+  EXPECT_EQ(host_.document->Position(), 4u * 1024);
+  EXPECT_FALSE(loop_.Busy());
+}
+
 TEST_F(RunLoopFileTest, WithoutConsumersBlocksAreAnnouncedButNotTransformed) {
   Open(8192, 1, [](uint32_t i, uint32_t) { return Sine(i, 440.0, 0.5); });
   host_.consumers = false;

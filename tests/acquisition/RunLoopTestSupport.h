@@ -20,6 +20,8 @@
 #include <string>
 #include <vector>
 
+#include "acquisition/LoopbackDevice.h"
+#include "acquisition/ReportQueue.h"
 #include "acquisition/RunLoop.h"
 #include "acquisition/SoundInput.h"
 #include "acquisition/SoundOutput.h"
@@ -147,6 +149,68 @@ inline std::vector<int16_t> ReadWave16(const std::string& path, uint32_t channel
   return out;
 }
 
+// A ramp that rises by one count per input frame (counted from the input's start) and wraps
+// at kRampPeriod: any lost, repeated or reordered frame shows as a broken step.
+inline constexpr int kRampPeriod = 60000;
+
+inline int16_t RampValue(uint64_t frame) {
+  return static_cast<int16_t>(static_cast<int64_t>(frame % kRampPeriod) - kRampPeriod / 2);
+}
+
+// Feeds the ramp to both channels of the Loopback input.
+inline void FeedRamp() {
+  TLoopbackDevice::Instance().SetSource(
+      [](uint64_t first, uint32_t frames, uint32_t, double* left, double* right) {
+        for (uint32_t i = 0; i < frames; ++i) {
+          const double v = RampValue(first + i) / 32767.0;
+          left[i] = v;
+          right[i] = v;
+        }
+      });
+}
+
+// The index of the first sample that does not continue the ramp from its predecessor, or
+// -1 when every step is +1 (wrapping at the ramp's period).
+inline int64_t FirstBreak(const std::vector<int16_t>& samples) {
+  for (size_t i = 1; i < samples.size(); ++i) {
+    const int expected =
+        samples[i - 1] == kRampPeriod / 2 - 1 ? -kRampPeriod / 2 : samples[i - 1] + 1;
+    if (samples[i] != expected) return static_cast<int64_t>(i);
+  }
+  return -1;
+}
+
+// Channel 0 of frames [from, from + count) of a wave document.
+inline std::vector<int16_t> Samples(TWaveData& wave, uint32_t from, uint32_t count) {
+  std::vector<int16_t> out(count);
+  for (uint32_t i = 0; i < count; ++i) {
+    out[i] = static_cast<int16_t>(wave.GetSample(from + i, 0, false));
+  }
+  return out;
+}
+
+// Behaves like a message box the user leaves open for a while: each report runs the event
+// loop for `openMsec` before it returns, as QMessageBox::exec does, so that timers and
+// buffer notices arrive meanwhile. `onReport` runs first (tests note the loop's state).
+class TPumpingSink : public TRecordingSink {
+ public:
+  explicit TPumpingSink(int openMsec) : openMsec_(openMsec) {}
+  void Report(std::string_view text, std::string_view caption, MessageIcon icon) override {
+    TRecordingSink::Report(text, caption, icon);
+    if (onReport) onReport(std::string(text));
+    RunEvents(openMsec_);
+  }
+  std::function<void(const std::string&)> onReport;
+
+ private:
+  int openMsec_;
+};
+
+// Runs the event loop until every report waiting in TReportQueue has been shown.
+inline void ShowPendingReports() {
+  RunEvents(5000, [] { return TReportQueue::Instance().Pending() == 0; });
+}
+
 // What the analyzer core would own, for the run loop alone.
 class TTestHost : public TRunLoopHost {
  public:
@@ -182,6 +246,7 @@ class TTestHost : public TRunLoopHost {
   int documentChanges = 0;
   std::vector<std::string> savedRecordings;
   std::function<void()> onBlock;
+  std::function<void()> onDocumentChanged;
 
   bool RebuildEngine() override {
     processing.UpdateDerived();
@@ -210,7 +275,10 @@ class TTestHost : public TRunLoopHost {
   void RunStateChanged() override { ++stateChanges; }
   void StatusChanged() override {}
   void PositionChanged(double) override {}
-  void DocumentChanged() override { ++documentChanges; }
+  void DocumentChanged() override {
+    ++documentChanges;
+    if (onDocumentChanged) onDocumentChanged();
+  }
   void SpectraReset() override {}
   void TimeAxisShifted(double) override {}
   void RecordingSaved(const std::string& path) override { savedRecordings.push_back(path); }
