@@ -395,8 +395,10 @@ TStatusInfo TAnalyzerCore::Status() const {
   } else if (d.settings.opMode == kModeRealTime && loop.AwaitingFirstBlock()) {
     s.field = TStatusInfo::StateField::Acquiring;
     s.stateText = kTextAcquiring;
-  } else {
+  } else if (p.overloadDetection) {
     s.field = TStatusInfo::StateField::LevelMeter;
+  } else {
+    s.field = TStatusInfo::StateField::RunState;
   }
   switch (loop.State()) {
     case kStateRunning:
@@ -412,6 +414,8 @@ TStatusInfo TAnalyzerCore::Status() const {
       s.runStateText = kTextStopped;
       break;
   }
+  // Without overload detection no level is measured: the field says what is going on.
+  if (s.field == TStatusInfo::StateField::RunState) s.stateText = s.runStateText;
   switch (d.settings.opMode) {
     case kModeRealTime:
       s.modeText = kTextModeRealTime;

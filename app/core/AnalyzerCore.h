@@ -122,10 +122,13 @@ class TAnalyzerObserver {
 
 // The status bar's content, as data. The GUI draws it; headless prints parts of it.
 struct TStatusInfo {
-  enum class StateField { Overload, Stopped, WaitingForTrigger, Acquiring, LevelMeter };
+  // RunState: running without overload detection, so without a level to show: the run
+  // state's text.
+  enum class StateField { Overload, Stopped, WaitingForTrigger, Acquiring, LevelMeter, RunState };
   StateField field = StateField::Stopped;
   std::string stateText;       // "OVERLOAD!", "Stopped", "Waiting for Trigger...",
-                               // "Acquiring Data...", or empty for the level meter
+                               // "Acquiring Data...", the run state's text, or empty for the
+                               // level meter
   bool stateRed = false;       // overload (white on red) and waiting (red text)
   int32_t peakLevelLeft = 0;   // 0 ... 10; meter segments 2 up to this
   int32_t peakLevelRight = 0;  // stereo only

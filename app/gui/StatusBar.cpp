@@ -36,6 +36,10 @@ const QColor& TStatusBar::Yellow() {
   return yellow;
 }
 
+QColor TStatusBar::UnlitColor(int segment) {
+  return segment <= kLastGreenSegment ? QColor(0, 72, 0) : QColor(96, 84, 0);
+}
+
 void TStatusBar::SetInfo(const TStatusInfo& info) {
   info_ = info;
   update();
@@ -118,10 +122,13 @@ void TStatusBar::PaintMeter(QPainter& painter, const QRect& area) const {
     const int level = row == 0 ? info_.peakLevelLeft : info_.peakLevelRight;
     const std::vector<QColor> colors = SegmentColors(level);
     const int y = area.top() + 3 + row * (rowHeight + gap);
-    int x = area.left() + kPadding;
-    for (const QColor& color : colors) {
+    for (int segment = kFirstSegment; segment <= kMaxLevel; ++segment) {
+      const size_t lit = static_cast<size_t>(segment - kFirstSegment);
+      const int x =
+          area.left() + kPadding + (segment - kFirstSegment) * (kSegmentWidth + kSegmentGap);
+      // Segments above the level stay dark, so that a silent input still shows a meter.
+      const QColor color = lit < colors.size() ? colors[lit] : UnlitColor(segment);
       painter.fillRect(QRect(x, y, kSegmentWidth, rowHeight), color);
-      x += kSegmentWidth + kSegmentGap;
     }
   }
 }

@@ -6,8 +6,9 @@
 // file a disk recording was saved in when it reached its size limit.
 //
 // Level meter: segments 2 up to the channel's peak level (0 ... 10), 12 pixels wide with
-// 2-pixel gaps, green up to segment 6 and yellow from 7; one row for mono, two half-height
-// rows (left above right) for stereo.
+// 2-pixel gaps, green up to segment 6 and yellow from 7, the segments above the level dark;
+// one row for mono, two half-height rows (left above right) for stereo. Without overload
+// detection there is no level: the field shows the run state ("Running..." and so on).
 #pragma once
 
 #include <QColor>
@@ -43,6 +44,8 @@ class TStatusBar : public QWidget {
   static std::vector<QColor> SegmentColors(int peakLevel);
   static const QColor& Green();
   static const QColor& Yellow();
+  // A segment above the level: a dark green or dark yellow, as an unlit lamp.
+  static QColor UnlitColor(int segment);
   // The state field's text colour and background.
   QColor StateTextColor() const;
   QColor StateBackground() const;
