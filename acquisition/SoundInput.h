@@ -32,9 +32,9 @@ class TSoundInput : public TSoundPort {
   // false until the newest sample lies at least `neededSamples` frames past the end of the
   // block handed out last (which this call then remembers). On true, `buffer` is the slot
   // holding the newest frame and `index` that frame's index in it; the frames before it are
-  // the earlier ones of that buffer, then the end of the buffer returned before it. Copy at
-  // once: that other buffer is normally queued again, and the device writes into it as soon as
-  // the current one is full.
+  // the earlier ones of that buffer, then the end of the buffer returned before it. That other
+  // buffer may be read only until it is queued again (the device writes into it as soon as the
+  // current one is full): keep a copy of its end before requeueing it, as the run loop does.
   bool Newest(uint32_t neededSamples, bool triggerMode, int& buffer, uint32_t& index);
   // The slot holding the newest recorded frame (the one being filled, or just filled), or -1.
   int CurrentBuffer() const;
