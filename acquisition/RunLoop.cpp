@@ -18,8 +18,11 @@ namespace orvanix {
 namespace {
 // Post-Processing works through blocks for this long before it lets other events in.
 constexpr auto kPostProcessingSlice = std::chrono::milliseconds(8);
+// Live modes take the newest block at every step: a step per block when blocks are short
+// (no more often than every 10 ms), else a steady 40 a second, so that a long block
+// (4096 points and more) is analysed again as it slides on and the views move smoothly.
 constexpr int kMinStepMsec = 10;
-constexpr int kMaxStepMsec = 100;
+constexpr int kLiveStepMsec = 25;
 }  // namespace
 
 double WallClockSeconds() {
@@ -391,10 +394,16 @@ void TRunLoop::Stop() {
   // Losses not told yet (the last moments of the run) are told now, after the devices stop.
   NoteDeviceLosses();
   const RunState was = state_;
+  TSoundOutput* out = host_.Output();
+  if (was == kStatePlaying && doc && out && out->IsOpen()) {
+    // Playback stops where it was heard to; at the end that is the end of the document.
+    const uint64_t played = playStartFrame_ + out->Position();
+    doc->Seek(static_cast<uint32_t>(std::min<uint64_t>(played, doc->Length())));
+  }
   state_ = kStateStopped;
   stopRequested_ = false;
   stopWallTime_ = WallClockSeconds();
-  if (TSoundOutput* out = host_.Output()) out->Close();
+  if (out) out->Close();
   host_.StopGeneratorOutput();
 
   if (mode == kModeRealTime && doc && historyWrapEnd_ > 0) RebuildHistory();
@@ -412,15 +421,16 @@ void TRunLoop::Stop() {
     doc->SetModified(true);
     host_.DocumentChanged();
   }
+  if (was == kStatePlaying && doc) host_.PositionChanged(doc->PositionSeconds());
   host_.RunStateChanged();
   host_.StatusChanged();
 }
 
 int TRunLoop::StepIntervalMsec() const {
   const ProcessingSettings& s = host_.Engine().settings;
-  if (s.format.sampleRate == 0) return kMaxStepMsec;
+  if (s.format.sampleRate == 0) return kLiveStepMsec;
   const double blockMsec = 1000.0 * BlockFrames() / s.format.sampleRate;
-  return static_cast<int>(std::clamp(blockMsec, double{kMinStepMsec}, double{kMaxStepMsec}));
+  return static_cast<int>(std::clamp(blockMsec, double{kMinStepMsec}, double{kLiveStepMsec}));
 }
 
 void TRunLoop::ArmTimer() {

@@ -8,8 +8,10 @@
 // only while there is work (a running analysis), so nothing spins while waiting:
 //  - Post-Processing: the step runs again at once (a zero timer), processing blocks for a
 //    few milliseconds per pass so that the event loop stays responsive;
-//  - Real-Time, recording and playback: the step runs once per block duration (10 ... 100
-//    ms), which is how often a new block can exist; buffer-done events also recycle buffers
+//  - Real-Time, recording and playback: the step runs once per block duration, but at least
+//    40 times a second (every 10 ... 25 ms), and takes the newest block each time, so long
+//    blocks overlap (each counts in the average) and the views move at that rate; a step
+//    with no new input since the last block does nothing. Buffer-done events recycle buffers
 //    and write recordings.
 // Recordings that reach their size limit are saved by a worker thread (TRecordingFinisher)
 // while recording goes on in the next file.

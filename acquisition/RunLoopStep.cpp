@@ -91,8 +91,12 @@ bool TRunLoop::CheckSource() {
         Stop();
         return false;
       }
-      host_.PositionChanged(analysisTime_);
-      return playStartFrame_ + out->Position() >= f;
+      // The document's position follows what has been heard, for the position display and
+      // for where the next play or go-to starts.
+      const uint64_t played = playStartFrame_ + out->Position();
+      doc->Seek(static_cast<uint32_t>(std::min<uint64_t>(played, doc->Length())));
+      host_.PositionChanged(doc->PositionSeconds());
+      return played >= f;
     }
     default:
       return false;

@@ -249,6 +249,9 @@ TRunLoop& TAnalyzerCore::RunLoop() {
 void TAnalyzerCore::SetBlockLimit(bool enabled, uint64_t blocks) {
   impl_->runLoop->SetBlockLimit(enabled, blocks);
 }
+void TAnalyzerCore::SetInputFrameLimit(uint64_t frames) {
+  impl_->runLoop->SetInputFrameLimit(frames);
+}
 void TAnalyzerCore::ForceTrigger() {
   impl_->runLoop->ForceTrigger();
 }

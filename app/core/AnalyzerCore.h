@@ -282,6 +282,9 @@ class TAnalyzerCore {
   bool SeekTo(double seconds);
   // Automation: stop after `blocks` processed blocks (disabled: no limit).
   void SetBlockLimit(bool enabled, uint64_t blocks);
+  // Timed runs: Real-Time analysis and recording stop once the sound input has delivered
+  // `frames` frames (0: no limit), and a recording then holds exactly that many.
+  void SetInputFrameLimit(uint64_t frames);
   // Automation: the next trigger search succeeds at once.
   void ForceTrigger();
   uint64_t BlockCount() const;

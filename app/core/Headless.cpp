@@ -3,6 +3,7 @@
 #include <sys/resource.h>
 
 #include <QCoreApplication>
+#include <algorithm>
 #include <chrono>
 #include <clocale>
 #include <cmath>
@@ -192,41 +193,68 @@ int AnalyseDocument(TAnalyzerCore& core, const THeadlessOptions& o) {
   return core.BlockCount() > 0 ? 0 : 1;
 }
 
+// The input frames of a timed run: seconds x rate, rounded.
+uint64_t TimedFrames(const TAnalyzerCore& core, double seconds) {
+  return static_cast<uint64_t>(
+      std::llround(seconds * core.Settings().processing.format.sampleRate));
+}
+
+// Waits for a timed run, which stops by itself on its sample count; a device that stops
+// delivering is given up after the run's length and ten seconds more.
+bool WaitForTimedRun(TAnalyzerCore& core, double seconds) {
+  const bool stopped = core.WaitUntilStopped(static_cast<int>(seconds * 1000.0) + 10000);
+  core.Stop();
+  return stopped;
+}
+
+uint64_t InputFrames(TAnalyzerCore& core) {
+  const TSoundInput* in = core.Input();
+  return in ? in->Position() : 0;
+}
+
 int RunRealTime(TAnalyzerCore& core, const THeadlessOptions& o) {
   if (!core.SetMode(kModeRealTime)) return 1;
   PrintSettings(core);
   const TSoundInput* in = core.Input();
   std::printf("Input: %s\n", in && in->HasDevice() ? in->Name().c_str() : "none");
+  const uint64_t frames = TimedFrames(core, o.realTimeSeconds);
+  core.SetInputFrameLimit(frames);
   const auto wallStart = std::chrono::steady_clock::now();
   const double cpuStart = CpuSeconds();
   if (!core.Start()) return 1;
-  // A run that stops by itself (a device failure) ends the wait early.
-  const bool stoppedEarly = core.WaitUntilStopped(static_cast<int>(o.realTimeSeconds * 1000.0));
+  const bool stopped = WaitForTimedRun(core, o.realTimeSeconds);
   const uint64_t blocks = core.BlockCount();
   const TStatusInfo status = core.Status();
-  core.Stop();
   const double wall =
       std::chrono::duration<double>(std::chrono::steady_clock::now() - wallStart).count();
   const double cpu = CpuSeconds() - cpuStart;
+  const uint64_t analysed = std::min(InputFrames(core), frames);
   std::printf("Blocks processed: %llu in %.2f s (%.1f blocks/s), overloaded: %u, overruns: %llu\n",
               static_cast<unsigned long long>(blocks), wall, wall > 0 ? blocks / wall : 0.0,
               status.overloadCount, static_cast<unsigned long long>(status.overrunCount));
+  std::printf("Input analysed: %llu frames (%s s)\n", static_cast<unsigned long long>(analysed),
+              TimeText(static_cast<double>(analysed) /
+                       std::max<uint32_t>(1, core.Engine().settings.format.sampleRate))
+                  .c_str());
   PrintResults(core);
   std::printf("CPU: %.3f s in %.2f s wall = %.2f %% of one core\n", cpu, wall,
               wall > 0 ? 100.0 * cpu / wall : 0.0);
-  return blocks > 0 && !stoppedEarly ? 0 : 1;
+  // A run cut short (the device failed) did not see its whole length.
+  return blocks > 0 && stopped && analysed == frames ? 0 : 1;
 }
 
 int RunRecording(TAnalyzerCore& core, const THeadlessOptions& o) {
   if (!core.SetMode(kModeRecorder) || !core.NewDocument()) return 1;
   PrintSettings(core);
+  const uint64_t frames = TimedFrames(core, o.recordSeconds);
+  core.SetInputFrameLimit(frames);
   if (!core.Start()) return 1;
   if (const TWaveFile* doc = core.Document()) {
     std::printf("Recording into %s\n", doc->WorkingPath().c_str());
     std::fflush(stdout);
   }
-  const bool stoppedEarly = core.WaitUntilStopped(static_cast<int>(o.recordSeconds * 1000.0));
-  core.Stop();
+  const bool stopped = WaitForTimedRun(core, o.recordSeconds);
+  const uint64_t recorded = std::min(InputFrames(core), frames);
   const TWaveFile* doc = core.Document();
   if (!doc) return 1;
   std::printf("Recorded %s s (%u frames)\n", TimeText(doc->ValidLengthSeconds()).c_str(),
@@ -235,7 +263,7 @@ int RunRecording(TAnalyzerCore& core, const THeadlessOptions& o) {
     if (!core.SaveDocumentAs(o.output)) return 1;
     std::printf("Saved %s\n", o.output.c_str());
   }
-  return stoppedEarly ? 1 : 0;
+  return stopped && recorded == frames ? 0 : 1;
 }
 
 // Hands each module its options; false (after saying why) when one is refused.

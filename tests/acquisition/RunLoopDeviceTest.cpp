@@ -96,6 +96,75 @@ TEST_F(RunLoopDeviceTest, RealTimeFindsTheToneItIsFed) {
   }
 }
 
+TEST_F(RunLoopDeviceTest, RealTimeReadsTheDelayedChannelEarlier) {
+  host_.mode = kModeRealTime;
+  host_.processing.format = MakeWaveFormat(2, 8000, 2);
+  host_.processing.channelProcessing = kBothChannels;
+  host_.processing.delayTimeMsec = 10.0f;  // 80 samples at 8 kHz
+  loop_.SetAutoStep(false);
+  for (uint16_t delayed : {uint16_t{0}, uint16_t{1}}) {
+    host_.processing.delayChannel = delayed;
+    ASSERT_TRUE(loop_.Start());
+    ASSERT_EQ(host_.engine.settings.delaySamples, 80);
+    // A block across the boundary of the one-second I/O buffers, then one inside a buffer.
+    for (uint64_t at : {8000u + 300u, 12000u}) {
+      ASSERT_TRUE(test::RunEvents(10000, [&] { return host_.input->Position() >= at; }));
+      ASSERT_TRUE(loop_.FetchBlock()) << at;
+      const TSeriesData& late = delayed == 0 ? *host_.engine.seriesLeft : *host_.engine.seriesRight;
+      const TSeriesData& other =
+          delayed == 0 ? *host_.engine.seriesRight : *host_.engine.seriesLeft;
+      // Both channels carry the same ramp: the delayed one ends 80 frames before the newest.
+      std::vector<int16_t> lateSamples, otherSamples;
+      for (uint32_t i = 0; i < late.Count(); ++i) {
+        lateSamples.push_back(static_cast<int16_t>(late.GetRaw(i)));
+        otherSamples.push_back(static_cast<int16_t>(other.GetRaw(i)));
+      }
+      EXPECT_EQ(FirstBreak(lateSamples), -1) << at;
+      EXPECT_EQ(FirstBreak(otherSamples), -1) << at;
+      const int step = (otherSamples[0] - lateSamples[0] + test::kRampPeriod) % test::kRampPeriod;
+      EXPECT_EQ(step, 80) << "delayed channel " << delayed << " at " << at;
+    }
+    loop_.Stop();
+  }
+}
+
+TEST_F(RunLoopDeviceTest, TimedRecordingHoldsExactlyItsFrames) {
+  host_.mode = kModeRecorder;
+  for (int32_t mode : {0, 1}) {
+    host_.document.reset();
+    host_.fileIo.waveFileMode = mode;
+    loop_.SetInputFrameLimit(12345);
+    ASSERT_TRUE(loop_.Start());
+    // It stops by itself on the sample count, not on a clock.
+    ASSERT_TRUE(test::RunEvents(20000, [&] { return !loop_.Running(); }));
+    ASSERT_TRUE(host_.document);
+    EXPECT_EQ(host_.document->ValidLength(), 12345u) << "mode " << mode;
+    EXPECT_EQ(host_.document->Length(), 12345u) << "mode " << mode;
+    const std::vector<int16_t> samples = Samples(*host_.document, 0, host_.document->Length());
+    EXPECT_EQ(samples.front(), RampValue(0));
+    EXPECT_EQ(samples.back(), RampValue(12344));
+    EXPECT_EQ(FirstBreak(samples), -1);
+  }
+  loop_.SetInputFrameLimit(0);
+}
+
+TEST_F(RunLoopDeviceTest, TimedRealTimeRunAnalysesUpToItsLastFrame) {
+  host_.mode = kModeRealTime;
+  host_.fileIo.realTimeWaveBufferEnable = 1;
+  host_.fileIo.realTimeWaveBufferLengthSecs = 5;  // room for the whole run
+  loop_.SetInputFrameLimit(10000);
+  ASSERT_TRUE(loop_.Start());
+  ASSERT_TRUE(test::RunEvents(20000, [&] { return !loop_.Running(); }));
+  ASSERT_TRUE(host_.document);
+  // The history holds exactly the analysed input, and the last block ends with it.
+  EXPECT_EQ(host_.document->Length(), 10000u);
+  const std::vector<int16_t> history = Samples(*host_.document, 0, host_.document->Length());
+  EXPECT_EQ(FirstBreak(history), -1);
+  EXPECT_EQ(history.back(), RampValue(9999));
+  EXPECT_GT(loop_.BlockCount(), 0u);
+  EXPECT_EQ(static_cast<int16_t>(host_.engine.seriesLeft->GetRaw(1023)), RampValue(9999));
+}
+
 class RunLoopHistoryTest : public RunLoopDeviceTest,
                            public ::testing::WithParamInterface<int32_t> {};
 
@@ -224,6 +293,71 @@ TEST_F(RunLoopDeviceTest, TriggeredRecordingKeepsOnlyTheBuffersWithATrigger) {
   EXPECT_EQ(samples[3999], 0);
   EXPECT_EQ(samples[4000], static_cast<int16_t>(std::lround(0.6 * 32767)));
   EXPECT_EQ(samples[4010], 0);
+}
+
+TEST_F(RunLoopDeviceTest, TriggeredRecordingSearchesTheChosenChannel) {
+  // A pulse on the left at 1.5 s (buffer [8000, 16000)), one on the right at 2.5 s (buffer
+  // [16000, 24000)).
+  TLoopbackDevice::Instance().SetSource(
+      [](uint64_t first, uint32_t frames, uint32_t, double* left, double* right) {
+        for (uint32_t i = 0; i < frames; ++i) {
+          const uint64_t k = first + i;
+          left[i] = k >= 12000 && k < 12010 ? 0.6 : 0.0;
+          right[i] = k >= 20000 && k < 20010 ? 0.4 : 0.0;
+        }
+      });
+  host_.mode = kModeRecorder;
+  host_.processing.format = MakeWaveFormat(2, 8000, 2);
+  host_.processing.channelProcessing = kBothChannels;
+  host_.trigger.enable = 1;
+  host_.trigger.autoReset = 1;
+  host_.trigger.thresholdPct = 25;
+  for (uint16_t channel : {uint16_t{1}, uint16_t{0}}) {
+    host_.document.reset();
+    host_.trigger.channel = channel;
+    ASSERT_TRUE(loop_.Start());
+    ASSERT_TRUE(test::RunEvents(10000, [&] { return host_.input->Position() >= 26000; }));
+    loop_.Stop();
+    ASSERT_TRUE(host_.document);
+    ASSERT_EQ(host_.document->Length(), 8000u) << "channel " << channel;
+    // The kept buffer is the one with the pulse on the chosen channel, at 4000 frames in.
+    const float left = host_.document->GetSample(4000, 0, false);
+    const float right = host_.document->GetSample(4000, 1, false);
+    if (channel == 1) {
+      EXPECT_EQ(left, 0.0f);
+      EXPECT_EQ(right, static_cast<float>(std::lround(0.4 * 32767)));
+    } else {
+      EXPECT_EQ(left, static_cast<float>(std::lround(0.6 * 32767)));
+      EXPECT_EQ(right, 0.0f);
+    }
+  }
+}
+
+TEST_F(RunLoopDeviceTest, PlaybackPositionFollowsWhatWasHeard) {
+  const std::string path = folder_.File("position.wav");
+  ASSERT_TRUE(test::WriteWave16(path, 8000, 1, 3 * 8000, [](uint32_t, uint32_t) { return 0; }));
+  ASSERT_TRUE(host_.OpenDocument(path));
+  host_.mode = kModeRecorder;
+  ASSERT_TRUE(loop_.Start(true));
+  ASSERT_TRUE(test::RunEvents(10000, [&] { return host_.output->Position() >= 8000; }));
+  test::RunEvents(100);
+  // While it plays, the document position (what the position display shows) moves on.
+  EXPECT_GT(host_.document->Position(), 7000u);
+  ASSERT_FALSE(host_.positions.empty());
+  EXPECT_GT(host_.positions.back(), 0.85);
+  // Stopped halfway: it stays where playback got to.
+  loop_.Stop();
+  const uint32_t stoppedAt = host_.document->Position();
+  EXPECT_GT(stoppedAt, 8000u);
+  EXPECT_LT(stoppedAt, 3u * 8000);
+  EXPECT_NEAR(host_.positions.back(), stoppedAt / 8000.0, 1e-9);
+  // Played on to the end: the position is the end, and the next play starts over.
+  ASSERT_TRUE(loop_.Start(true));
+  ASSERT_TRUE(test::RunEvents(10000, [&] { return !loop_.Running(); }));
+  EXPECT_EQ(host_.document->Position(), host_.document->Length());
+  ASSERT_TRUE(loop_.Start(true));
+  EXPECT_LT(host_.document->Position(), 8000u);
+  loop_.Stop();
 }
 
 TEST_F(RunLoopDeviceTest, DeviceFailureStopsTheRecordingAndKeepsWhatItRecorded) {

@@ -211,6 +211,36 @@ TEST_F(RunLoopTriggerTest, EdgeTriggerFiresOnTheStepAndNegativeLevelOnNegativeSa
   EXPECT_EQ(host_.document->Position(), host_.document->Length());
 }
 
+TEST_F(RunLoopTriggerTest, TheTriggerIsSearchedOnTheChosenChannel) {
+  // A pulse on the left at frame 3000, a smaller one on the right at 6000.
+  Open(20000, 2, [](uint32_t i, uint32_t c) -> int16_t {
+    if (c == 0) return i >= 3000 && i < 3010 ? 20000 : 0;
+    return i >= 6000 && i < 6010 ? 15000 : 0;
+  });
+  host_.processing.channelProcessing = kBothChannels;
+  host_.trigger.enable = 1;
+  host_.trigger.autoReset = 0;
+  host_.trigger.thresholdPct = 25;
+  for (uint16_t channel : {uint16_t{1}, uint16_t{0}}) {
+    host_.document->Rewind();
+    host_.blockTimes.clear();
+    host_.trigger.channel = channel;
+    ASSERT_TRUE(loop_.Start());
+    RunToEnd();
+    ASSERT_EQ(host_.blockTimes.size(), 1u) << "channel " << channel;
+    // The block starts at the pulse of the chosen channel; the other channel's is not in it.
+    const TSeriesData& left = *host_.engine.seriesLeft;
+    const TSeriesData& right = *host_.engine.seriesRight;
+    if (channel == 1) {
+      EXPECT_EQ(right.GetRaw(0), 15000);
+      EXPECT_EQ(left.GetRaw(0), 0);
+    } else {
+      EXPECT_EQ(left.GetRaw(0), 20000);
+      EXPECT_EQ(right.GetRaw(0), 0);
+    }
+  }
+}
+
 TEST_F(RunLoopTriggerTest, RearmedTriggerKeepsGoingAndForcedTriggerFiresAtOnce) {
   Open(40000, 1, [](uint32_t i, uint32_t) -> int16_t { return i % 8192 == 100 ? 20000 : 0; });
   host_.trigger.enable = 1;

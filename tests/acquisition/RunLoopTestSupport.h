@@ -247,6 +247,7 @@ class TTestHost : public TRunLoopHost {
   std::vector<std::string> savedRecordings;
   std::function<void()> onBlock;
   std::function<void()> onDocumentChanged;
+  std::vector<double> positions;  // every PositionChanged, in order
 
   bool RebuildEngine() override {
     processing.UpdateDerived();
@@ -274,7 +275,7 @@ class TTestHost : public TRunLoopHost {
   void SeriesRefreshed() override { ++seriesRefreshes; }
   void RunStateChanged() override { ++stateChanges; }
   void StatusChanged() override {}
-  void PositionChanged(double) override {}
+  void PositionChanged(double seconds) override { positions.push_back(seconds); }
   void DocumentChanged() override {
     ++documentChanges;
     if (onDocumentChanged) onDocumentChanged();

@@ -173,6 +173,46 @@ TEST_F(AnalyzerCoreTest, CommandsAreEnabledByModeAndDocument) {
   EXPECT_FALSE(core_->IsEnabled(kCmdSingleStep));
 }
 
+TEST_F(AnalyzerCoreTest, TransportCommandsWhileARunIsGoing) {
+  UseLoopback();
+  FeedTone(440.0, 0.3);
+  // Real-Time running: no single step, no second start.
+  ASSERT_TRUE(core_->Start());
+  ASSERT_EQ(core_->State(), kStateRunning);
+  EXPECT_FALSE(core_->IsEnabled(kCmdSingleStep));
+  EXPECT_FALSE(core_->IsEnabled(kCmdRun));
+  EXPECT_TRUE(core_->IsEnabled(kCmdStop));
+  EXPECT_FALSE(core_->Execute(kCmdSingleStep));
+  EXPECT_EQ(core_->State(), kStateRunning);
+  core_->Stop();
+
+  // Recording into a document that could otherwise be played: Play is not offered, and
+  // choosing it anyway leaves the recording going.
+  ASSERT_TRUE(core_->SetMode(kModeRecorder));
+  ASSERT_TRUE(core_->OpenWave(ToneFile("r.wav", 20000)));
+  ASSERT_TRUE(core_->IsEnabled(kCmdPlayDocument));
+  ASSERT_TRUE(core_->Start());
+  ASSERT_EQ(core_->State(), kStateRecording);
+  EXPECT_FALSE(core_->IsEnabled(kCmdPlayDocument));
+  EXPECT_FALSE(core_->IsEnabled(kCmdRun));
+  EXPECT_TRUE(core_->IsEnabled(kCmdStop));
+  EXPECT_FALSE(core_->Execute(kCmdPlayDocument));
+  EXPECT_FALSE(core_->Execute(kCmdRun));
+  EXPECT_EQ(core_->State(), kStateRecording);
+  core_->Stop();
+
+  // Playing: neither record nor play again until it stops.
+  ASSERT_TRUE(core_->Execute(kCmdPlayDocument));
+  ASSERT_EQ(core_->State(), kStatePlaying);
+  EXPECT_FALSE(core_->IsEnabled(kCmdPlayDocument));
+  EXPECT_FALSE(core_->IsEnabled(kCmdRun));
+  EXPECT_FALSE(core_->Execute(kCmdRun));
+  EXPECT_EQ(core_->State(), kStatePlaying);
+  EXPECT_TRUE(core_->Execute(kCmdStop));
+  EXPECT_EQ(core_->State(), kStateStopped);
+  EXPECT_TRUE(core_->IsEnabled(kCmdPlayDocument));
+}
+
 TEST_F(AnalyzerCoreTest, StartUpOpensTheArgumentOrTheLastFile) {
   const std::string wave = ToneFile("start.wav", 20000);
   core_->StartUp(wave);

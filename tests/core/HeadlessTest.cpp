@@ -113,6 +113,16 @@ double SoxDuration(const std::string& path) {
   return got && status == 0 ? std::atof(line) : -1;
 }
 
+// sox's count of the samples per channel in a file, or -1.
+long SoxSamples(const std::string& path) {
+  std::FILE* pipe = ::popen(("soxi -s '" + path + "' 2>/dev/null").c_str(), "r");
+  if (!pipe) return -1;
+  char line[64] = {};
+  const bool got = std::fgets(line, sizeof line, pipe) != nullptr;
+  const int status = ::pclose(pipe);
+  return got && status == 0 ? std::atol(line) : -1;
+}
+
 bool SoxReadsWhole(const std::string& path) {
   return std::system(("sox '" + path + "' -n stat 2>/dev/null").c_str()) == 0;
 }
@@ -250,6 +260,56 @@ TEST_F(HeadlessTest, AnUnreadableWaveFileSaysWhyAndACutOffOneIsAnalysedAsFarAsIt
   EXPECT_NE(out.find("(44100 Hz, 16 bit, mono, 0.500 s)"), std::string::npos) << out;
   EXPECT_NE(out.find("Blocks processed: 5 "), std::string::npos) << out;  // 22050 / 4096
   EXPECT_NE(out.find("Left:  peak 1001.29 Hz (bin 93)"), std::string::npos) << out;
+}
+
+TEST_F(HeadlessTest, TimedRunsLastExactlyTheirSampleCount) {
+  const std::string output = scratch_.File("timed.wav");
+  Child child = Spawn({program_.string(), "--headless", "--settings", Settings(), "--device",
+                       "Loopback", "--loopback-tone", "1000", "--record-seconds", "1.5",
+                       "--output", output},
+                      scratch_);
+  ASSERT_EQ(Wait(child, 30), 0) << ReadAll(child.err);
+  // 1.5 s at 48 kHz, to the sample, as sox counts them.
+  EXPECT_EQ(SoxSamples(output), 72000) << ReadAll(child.out);
+  EXPECT_NE(ReadAll(child.out).find("Recorded 1.500 s (72000 frames)"), std::string::npos)
+      << ReadAll(child.out);
+
+  child = Spawn({program_.string(), "--headless", "--settings", Settings(), "--device",
+                 "Loopback", "--loopback-tone", "1000", "--realtime-seconds", "1"},
+                scratch_);
+  ASSERT_EQ(Wait(child, 30), 0) << ReadAll(child.err);
+  EXPECT_NE(ReadAll(child.out).find("Input analysed: 48000 frames (1.000 s)"), std::string::npos)
+      << ReadAll(child.out);
+}
+
+TEST_F(HeadlessTest, ARecordingThatReachesItsSizeLimitGoesOnInTheNextFile) {
+  // The smallest limit a settings file may give, 1 MB, at 2.3 MB/s (384 kHz, stereo, 24 bit):
+  // three files or more in 1.5 s.
+  const std::string settings = Settings();
+  std::string text = ReadAll(settings);
+  text.replace(text.find("MakeBackup=0\n"), 13, "MakeBackup=0\nMaxDiskRecordingSizeBytes=1000000\n");
+  std::ofstream(settings) << text;
+  const std::string output = scratch_.File("last.wav");
+  const Child child = Spawn({program_.string(), "--headless", "--settings", settings, "--device",
+                             "Loopback", "--loopback-tone", "1000", "--rate", "384000",
+                             "--channels", "2", "--bits", "24", "--record-seconds", "1.5",
+                             "--output", output},
+                            scratch_);
+  ASSERT_EQ(Wait(child, 60), 0) << ReadAll(child.err);
+  const std::string err = ReadAll(child.err);
+  long total = SoxSamples(output);
+  int saved = 0;
+  for (const fs::path& file : WaveFiles()) {
+    if (file.filename().string().rfind("recording_", 0) != 0) continue;
+    ++saved;
+    total += SoxSamples(file.string());
+    EXPECT_TRUE(SoxReadsWhole(file.string())) << file;
+    // Each is told by name, without stopping the recording.
+    EXPECT_NE(err.find("saved as " + file.string()), std::string::npos) << err;
+  }
+  EXPECT_GE(saved, 3) << err;
+  // Every sample of the timed run is in one file or another, none twice.
+  EXPECT_EQ(total, 576000) << err;
 }
 
 TEST(HeadlessOptionsTest, ReadsOptionsAndRefusesWhatWouldMisconfigureTheEngine) {
