@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Builds and runs every test. With --sanitize: the engine, file and measurement tests under
+# Builds and runs every test. With --sanitize: the engine, file, measurement and generator
+# tests under
 # AddressSanitizer and UndefinedBehaviorSanitizer, in a separate build folder. With --tsan:
 # the acquisition tests (sound ports, Loopback device, run loop: the code with threads)
 # under ThreadSanitizer, in build-tsan/.
@@ -13,7 +14,7 @@ if [ "${1:-}" = "--sanitize" ]; then
     -DORVANIX_BUILD_GUI=OFF >/dev/null
   cmake --build "$build"
   ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
-    ctest --test-dir "$build" --output-on-failure -j2 -L 'engine|files|measure'
+    ctest --test-dir "$build" --output-on-failure -j2 -L 'engine|files|measure|generator'
 elif [ "${1:-}" = "--tsan" ]; then
   build=build-tsan
   cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORVANIX_TSAN=ON >/dev/null
