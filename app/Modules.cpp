@@ -2,6 +2,7 @@
 
 #include "app/core/CoreModule.h"
 #include "app/edit/EditModule.h"
+#include "generator/GeneratorModule.h"
 #include "measure/MeasureModule.h"
 #ifdef ORVANIX_WITH_GUI
 #include "app/edit/gui/EditGui.h"
@@ -15,6 +16,7 @@ namespace orvanix {
 // One line per subsystem, in the order the core tells them about each block.
 void RegisterProgramModules() {
   RegisterModule(EditModuleInfo());
+  RegisterModule(TGeneratorModule::Info());
   RegisterMeasureModule();
 #ifdef ORVANIX_WITH_GUI
   RegisterPlotViews();

@@ -1,6 +1,8 @@
 #include "generator/DetailsChecks.h"
 
+#include "files/SettingsRecordsGenerator.h"
 #include "generator/GeneratorTexts.h"
+#include "generator/SignalTypes.h"
 
 namespace orvanix {
 
@@ -121,6 +123,43 @@ TDetailsCheck CheckDtmf(double widthMsec, double spacingMsec, double twistDb) {
   }
   if (!Within(twistDb, -30.0, 30.0)) return Fail(kDtmfTwistRange, 2);
   return {};
+}
+
+TDetailsCheck CheckSignalRecord(const TSignalRecord& r, long nyquist) {
+  switch (r.type) {
+    case kSignalNoiseBurst:
+      return CheckBurst(r.noiseBurst.burstTimeMsec, r.noiseBurst.cycleTimeMsec);
+    case kSignalMultipleTones:
+      for (size_t k = 0; k < kToneRows; ++k) {
+        if (!r.tones.enable[k]) continue;
+        TDetailsCheck row = CheckToneRow(r.tones.freqHz[k], r.tones.powerDb[k], nyquist);
+        if (!row.Ok()) return row;
+      }
+      return {};
+    case kSignalToneBurst:
+      return CheckToneBurst(r.toneBurst.freqHz, r.toneBurst.burstTimeMsec,
+                            r.toneBurst.cycleTimeMsec, nyquist);
+    case kSignalImd:
+      if (r.imd.imdType != 2) return {};
+      return CheckImdCustom(r.imd.loFreqHz, r.imd.hiFreqHz, r.imd.powerRatio, nyquist);
+    case kSignalFreqSweep:
+      return CheckFreqSweep(r.freqSweep.startHz, r.freqSweep.stopHz, r.freqSweep.timeMsec, nyquist);
+    case kSignalLevelSweep:
+      return CheckLevelSweep(r.levelSweep.startDb, r.levelSweep.stopDb, r.levelSweep.freqHz,
+                             r.levelSweep.timeMsec, nyquist);
+    case kSignalSawtooth:
+      return CheckWaveFrequency(r.sawtooth.freqHz, nyquist);
+    case kSignalTriangular:
+      return CheckWaveFrequency(r.triangular.freqHz, nyquist);
+    case kSignalSquare:
+      return CheckSquare(r.square.freqHz, r.square.dutyCyclePct, nyquist);
+    case kSignalPulse:
+      return CheckPulse(r.pulse.widthUsec, r.pulse.repIntervalUsec, nyquist);
+    case kSignalDtmf:
+      return CheckDtmf(r.dtmf.pulseWidthMsec, r.dtmf.pulseSpacingMsec, r.dtmf.twistDb);
+    default:
+      return {};
+  }
 }
 
 }  // namespace orvanix

@@ -12,6 +12,8 @@
 
 namespace orvanix {
 
+struct TSignalRecord;
+
 struct TDetailsCheck {
   std::string message;  // empty: accepted
   int field = 0;        // which of the check's values failed, in argument order from 0
@@ -54,5 +56,10 @@ TPulseLimits PulseLimits(long nyquist);
 TDetailsCheck CheckPulse(double widthUsec, double intervalUsec, long nyquist);
 // DTMF: fields pulse width, spacing, twist.
 TDetailsCheck CheckDtmf(double widthMsec, double spacingMsec, double twistDb);
+
+// A channel's record checked as its type's details dialog checks it (the enabled tone rows,
+// custom IMD tones only, ...); types without a dialog always pass. Used where values arrive
+// without a dialog (the command line).
+TDetailsCheck CheckSignalRecord(const TSignalRecord& record, long nyquist);
 
 }  // namespace orvanix

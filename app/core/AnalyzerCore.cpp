@@ -114,6 +114,10 @@ void TAnalyzerCore::Impl::NotifyTransientTitle(const std::string& title) {
   Notify([&](TAnalyzerObserver& o) { o.TransientTitle(title); });
 }
 
+void TAnalyzerCore::ShowTransientTitle(const std::string& title) {
+  impl_->NotifyTransientTitle(title);
+}
+
 std::vector<TAnalyzerObserver*> TAnalyzerCore::Impl::Listeners() const {
   static constexpr WindowKind kViews[] = {kWindowSpectrogram, kWindowSurface, kWindowTimeSeries,
                                           kWindowSpectrum, kWindowPhase};
@@ -202,6 +206,14 @@ void TAnalyzerCore::Impl::SpectraReset() {
 void TAnalyzerCore::Impl::TimeAxisShifted(double shift) {
   Notify([shift](TAnalyzerObserver& o) { o.TimeAxisShifted(shift); });
 }
+void TAnalyzerCore::Impl::StartGeneratorOutput() {
+  for (const auto& module : modules) module->AnalyzerInputStarted();
+}
+
+void TAnalyzerCore::Impl::StopGeneratorOutput() {
+  for (const auto& module : modules) module->AnalyzerStopped();
+}
+
 void TAnalyzerCore::Impl::RecordingSaved(const std::string& path) {
   // The document slot holds the next file already (DocumentChanged told the windows). The
   // saved one is shown in the status bar; a headless run, which has none, says it.

@@ -22,6 +22,7 @@ namespace orvanix {
 
 class TProfile;
 struct THeadlessOptions;  // app/core/Headless.h
+struct TReportContext;    // files/Configuration.h
 
 // One option of `tessiva --headless` that a module understands.
 struct THeadlessOption {
@@ -79,6 +80,17 @@ class TCoreModule : public TAnalyzerObserver {
   virtual void SaveProgramSettings(TProfile& program) const { (void)program; }
   // The program is closing: stop what runs (the analyzer is already stopped).
   virtual void Shutdown() {}
+
+  // ---- the run loop ----
+  // The analyzer's input has started (Real-Time running or Recorder recording): output that
+  // plays alongside it starts now. Called inside the run loop's start.
+  virtual void AnalyzerInputStarted() {}
+  // The analyzer has stopped (the state is already stopped): output alongside it stops.
+  virtual void AnalyzerStopped() {}
+
+  // ---- the configuration report ----
+  // What the report needs from the module (the generator's signal name).
+  virtual void AddToReport(TReportContext& context) const { (void)context; }
 
   // ---- headless runs (app/core/Headless.cpp) ----
   // One of its options as given on the command line (`value` empty for a switch). Returns

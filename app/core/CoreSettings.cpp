@@ -166,6 +166,7 @@ std::vector<std::string> TAnalyzerCore::ConfigurationReport() const {
     context.outputDeviceName =
         TSoundPort::DeviceName(TSoundDirection::Output, d.settings.devices.outputDeviceId);
   }
+  for (const auto& module : d.modules) module->AddToReport(context);
   TAnalyzerSettings shown = d.settings;
   shown.processing = d.engine.settings;
   return ConfigurationReportLines(shown, context);

@@ -128,6 +128,9 @@ struct TAnalyzerCore::Impl final : public TRunLoopHost {
   void SpectraReset() override;
   void TimeAxisShifted(double shiftSecs) override;
   void RecordingSaved(const std::string& path) override;
+  // The run loop's moments for output that plays alongside the input: the modules are told.
+  void StartGeneratorOutput() override;
+  void StopGeneratorOutput() override;
 };
 
 // Folder part of a path ("." when it has none).
