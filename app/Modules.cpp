@@ -8,6 +8,7 @@
 #include "app/edit/gui/EditGui.h"
 #include "app/gui/GuiRegistry.h"
 #include "app/gui/PlotViewWindows.h"
+#include "generator/SignalGeneratorWindow.h"
 #include "measure/MeasureWindows.h"
 #endif
 
@@ -21,6 +22,7 @@ void RegisterProgramModules() {
 #ifdef ORVANIX_WITH_GUI
   RegisterPlotViews();
   RegisterEditGui();
+  RegisterGeneratorWindows();
   RegisterMeasureWindows();
 #endif
 }

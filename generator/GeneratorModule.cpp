@@ -85,6 +85,18 @@ void TGeneratorModule::Close() {
   Notify();
 }
 
+void TGeneratorModule::OpenForWindow(const void* window) {
+  if (generator_ && window_ != window) Close();
+  window_ = window;
+  Open();
+}
+
+void TGeneratorModule::CloseForWindow(const void* window) {
+  if (window_ != window) return;
+  window_ = nullptr;
+  Close();
+}
+
 bool TGeneratorModule::SaveSignalCommand(const std::string& path) {
   if (!generator_ || path.empty()) return false;
   const RunState state = Core().State();

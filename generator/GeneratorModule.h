@@ -54,6 +54,13 @@ class TGeneratorModule : public TCoreModule {
   void Open(const TGeneratorSettings* settings = nullptr);
   // Stops it, writes its keys to the program settings file, releases the output and buffer.
   void Close();
+  // The window's form of Open and Close. A closed window is deleted a moment after it
+  // closes, possibly after its successor opened (a configuration being loaded closes and
+  // reopens the windows): the generator belongs to the window that opened it last, which
+  // closes and reopens it so that its keys are saved before they are read again.
+  void OpenForWindow(const void* window);
+  void CloseForWindow(const void* window);
+  bool OwnedBy(const void* window) const { return window_ == window; }
 
   // "Save Signal To Wave File..." with its chosen path: stops the analyzer while saving
   // (restarted afterwards), refuses the analyzer's open document, saves. False when refused
@@ -96,6 +103,7 @@ class TGeneratorModule : public TCoreModule {
   std::optional<TGeneratorSettings> pendingConfig_;
   std::function<void()> changed_;
   std::unique_ptr<QTimer> rebuildTimer_;
+  const void* window_ = nullptr;
 
   // Headless options.
   struct THeadless {

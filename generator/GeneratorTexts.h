@@ -34,13 +34,13 @@ inline constexpr const char* kNoiseAlias = "Noise";
 
 // ---- output level -------------------------------------------------------------------------
 inline constexpr const char* kLevelDialogTitle = "Generator Output Level";
-inline constexpr size_t kUnitsCount = 7;
-inline constexpr const char* kUnitsNames[kUnitsCount] = {
+inline constexpr size_t kUnitsTextCount = 7;
+inline constexpr const char* kUnitsNames[kUnitsTextCount] = {
     "dB Full Scale", "Percent Full Scale", "Volts rms", "Millivolts rms",
     "dBV rms",       "dBmV rms",           "dBu rms"};
 // The start value of both levels when the units change, by units.
-inline constexpr const char* kUnitsStartLevels[kUnitsCount] = {"0.0", "100.0", "1.0", "100.0",
-                                                               "0.0", "0.0",   "0.0"};
+inline constexpr const char* kUnitsStartLevels[kUnitsTextCount] = {"0.0", "100.0", "1.0", "100.0",
+                                                                   "0.0", "0.0",   "0.0"};
 inline constexpr size_t kCardCount = 8;
 inline constexpr const char* kCardNames[kCardCount] = {
     "Corvanta - (Max Volume Wave & Master)",
