@@ -9,6 +9,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QTimer>
 #include <filesystem>
 
 #include "acquisition/SoundPort.h"
@@ -210,8 +211,18 @@ void TSignalGeneratorWindow::SetCompact(bool compact) {
   // The playing state shows as the Stop button alone, with an empty caption.
   if (auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget())) {
     sub->setWindowTitle(compact ? QString() : Qs(kWindowTitle));
-    sub->adjustSize();
+    // A small window that floats over the views (the design's popup): a view activated
+    // meanwhile must not bury its Stop button.
+    sub->raise();
   }
+  FitFrame();
+}
+
+void TSignalGeneratorWindow::FitFrame() {
+  auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget());
+  if (!sub || sub->isMaximized() || sub->isMinimized()) return;
+  adjustSize();
+  sub->adjustSize();
 }
 
 void TSignalGeneratorWindow::Apply(const std::function<bool(TGeneratorSettings&)>& edit) {
@@ -272,6 +283,11 @@ void TSignalGeneratorWindow::StateChanged() {
 }
 
 bool TSignalGeneratorWindow::event(QEvent* event) {
+  if (event->type() == QEvent::Show) {
+    // The frame gives a new child a default size; this window has its own (the full or the
+    // compact layout), wherever the frame put it.
+    QTimer::singleShot(0, this, [this] { FitFrame(); });
+  }
   if (event->type() == QEvent::ParentChange) {
     if (auto* child = qobject_cast<TChildWindow*>(parentWidget())) {
       connect(child, &TChildWindow::Closing, this, [this] { Release(); });

@@ -65,6 +65,8 @@ class TSignalGeneratorWindow : public QWidget, public TAnalyzerObserver {
   void Refresh();
   void FillLists();
   void SetCompact(bool compact);
+  // The MDI child fits this window's layout.
+  void FitFrame();
 
   TAnalyzerCore& core_;
   TGeneratorModule* module_ = nullptr;
