@@ -1,7 +1,6 @@
 #!/usr/bin/env bash
 # Builds and runs every test. With --sanitize: the engine, file, measurement and generator
-# tests under
-# AddressSanitizer and UndefinedBehaviorSanitizer, in a separate build folder. With --tsan:
+# tests under AddressSanitizer and UndefinedBehaviorSanitizer, in a separate build folder. With --tsan:
 # the acquisition tests (sound ports, Loopback device, run loop: the code with threads)
 # under ThreadSanitizer, in build-tsan/.
 set -euo pipefail
