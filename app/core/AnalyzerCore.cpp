@@ -114,10 +114,6 @@ void TAnalyzerCore::Impl::NotifyTransientTitle(const std::string& title) {
   Notify([&](TAnalyzerObserver& o) { o.TransientTitle(title); });
 }
 
-void TAnalyzerCore::ShowTransientTitle(const std::string& title) {
-  impl_->NotifyTransientTitle(title);
-}
-
 std::vector<TAnalyzerObserver*> TAnalyzerCore::Impl::Listeners() const {
   static constexpr WindowKind kViews[] = {kWindowSpectrogram, kWindowSurface, kWindowTimeSeries,
                                           kWindowSpectrum, kWindowPhase};

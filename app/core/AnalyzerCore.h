@@ -392,9 +392,6 @@ class TAnalyzerCore {
 
   // ---- status ----
   TStatusInfo Status() const;
-  // A subsystem's long operation names itself in the frame title ("Building Signal.  Please
-  // Wait..."); an empty title ends it (listeners get TransientTitle).
-  void ShowTransientTitle(const std::string& title);
 
   // ---- folders ----
   // The last-used folder of a kind (starts as the configured folder).
