@@ -7,6 +7,7 @@
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cfloat>
@@ -404,18 +405,30 @@ TEST(ProfileFiles, AFailedWriteLeavesTheOldFile) {
 }
 
 TEST(ProfileFiles, AnUnwritableFolderLeavesTheOldFile) {
-  if (::geteuid() == 0) GTEST_SKIP() << "folder permissions do not bind root";
-  TRecordingSink sink;
-  TScopedMessageSink scope(&sink);
   TempFolder folder;
   const std::string path = folder.File("settings.ini");
   WriteAll(path, "[A]\nB=1\n");
-  ASSERT_EQ(::chmod(folder.Path().c_str(), 0500), 0);
-  TProfile p = Parsed("[A]\nB=2\n");
-  EXPECT_FALSE(p.Save(path));
+  ASSERT_EQ(::chmod(folder.Path().c_str(), 0555), 0);
+  // Folder permissions do not bind root, so the save runs in a child that has become an
+  // ordinary user; it answers through its exit status.
+  const pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) ::_exit(10);
+    TRecordingSink sink;
+    TScopedMessageSink scope(&sink);
+    TProfile p = Parsed("[A]\nB=2\n");
+    if (p.Save(path)) ::_exit(11);
+    ::_exit(sink.Entries().size() == 1 ? 0 : 12);
+  }
+  int status = 0;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
   ::chmod(folder.Path().c_str(), 0700);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0)
+      << "10: could not drop root, 11: saved anyway, 12: not told once";
   EXPECT_EQ(ReadAll(path), "[A]\nB=1\n");
-  EXPECT_EQ(sink.Entries().size(), 1u);
+  EXPECT_EQ(folder.Names(), std::vector<std::string>{"settings.ini"});
 }
 
 }  // namespace
