@@ -1,9 +1,14 @@
 #include "measure/MeasureModule.h"
 
+#include <cstdio>
+
+#include "engine/Messages.h"
+#include "engine/ProcessingStep.h"
 #include "files/ConfigTexts.h"
 #include "files/Configuration.h"
 #include "files/ConfigurationGenerator.h"
 #include "files/Profile.h"
+#include "measure/DataLogModule.h"
 #include "measure/Measurements.h"
 
 namespace orvanix {
@@ -15,6 +20,12 @@ namespace {
 constexpr int32_t kImdStandardSet1 = 0;
 constexpr int32_t kImdCustom = 2;
 constexpr float kImdSet1HighHz = 8020.f;
+
+constexpr THeadlessOption kOptions[] = {
+    {"--measure", "LIST",
+     "print measurements after the run: a comma-separated list of thd, thdn, imd, snr,\n"
+     "sinad, sfdr, nf, peakfreq, peakamp, power, or all"},
+};
 
 std::unique_ptr<TCoreModule> MakeModule(TAnalyzerCore& core) {
   return std::make_unique<TMeasureModule>(core);
@@ -78,8 +89,57 @@ void TMeasureModule::ConfigurationLoaded(const TProfile& config) {
   }
 }
 
+std::string TMeasureModule::TakeHeadlessOption(std::string_view name, const std::string& value) {
+  if (name != "--measure") return {};
+  headlessKinds_.clear();
+  std::string_view rest = value;
+  while (!rest.empty()) {
+    const size_t comma = rest.find(',');
+    const std::string_view word = rest.substr(0, comma);
+    rest = comma == std::string_view::npos ? std::string_view() : rest.substr(comma + 1);
+    if (word == "all") {
+      for (int kind = 0; kind < kAnalysisTypeCount; ++kind) {
+        headlessKinds_.push_back(static_cast<AnalysisType>(kind));
+      }
+      continue;
+    }
+    const AnalysisType kind = AnalysisOfName(word);
+    if (kind == kAnalysisTypeCount) {
+      return "--measure: unknown measurement \"" + std::string(word) +
+             "\" (thd, thdn, imd, snr, sinad, sfdr, nf, peakfreq, peakamp, power, all)";
+    }
+    headlessKinds_.push_back(kind);
+  }
+  if (headlessKinds_.empty()) return "--measure needs a list of measurements";
+  return {};
+}
+
+std::vector<std::string> TMeasureModule::MeasurementLines() const {
+  std::vector<std::string> lines;
+  const TEngineObjects& engine = Core().Engine();
+  const int32_t polarity = Core().Settings().viewStatus.noiseFigurePolarity;
+  for (AnalysisType kind : headlessKinds_) {
+    const TReadoutLines readout = ReadoutLines(kind, engine, polarity);
+    const char* title = AnalysisInfo(kind).title;
+    if (readout.count < 2) {
+      lines.push_back(std::string(title) + ": " + readout.line[0]);
+    } else {
+      for (int i = 0; i < readout.count; ++i) {
+        lines.push_back(Format("%s (%d): %s", title, i + 1, readout.line[i].c_str()));
+      }
+    }
+  }
+  return lines;
+}
+
+int TMeasureModule::HeadlessReport() {
+  for (const std::string& line : MeasurementLines()) std::printf("%s\n", line.c_str());
+  return 0;
+}
+
 void RegisterMeasureModule() {
-  RegisterModule({TMeasureModule::kName, MakeModule, {}});
+  RegisterModule({TMeasureModule::kName, MakeModule, kOptions});
+  RegisterModule(TDataLogModule::Info());
 }
 
 }  // namespace orvanix

@@ -8,10 +8,13 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <string_view>
+#include <vector>
 
 #include "app/core/CoreModule.h"
 #include "files/SettingsRecordsGenerator.h"
+#include "measure/MeasureKinds.h"
 
 namespace orvanix {
 
@@ -45,12 +48,22 @@ class TMeasureModule : public TCoreModule {
 
   void ConfigurationLoaded(const TProfile& config) override;
 
+  // ---- headless ----
+  // --measure LIST: after the run, one line per measurement and display spectrum, in the
+  // window's readout format ("THD: 1.11803 %"; with two spectra "THD (1): ..." and
+  // "THD (2): ...").
+  std::string TakeHeadlessOption(std::string_view name, const std::string& value) override;
+  int HeadlessReport() override;
+  // The lines HeadlessReport prints for the kinds asked for.
+  std::vector<std::string> MeasurementLines() const;
+
  private:
+  std::vector<AnalysisType> headlessKinds_;
   // The generator settings of the last configuration loaded with the generator open.
   std::optional<TGeneratorSettings> configGenerator_;
 };
 
-// Registers the module kind (once per process).
+// Registers the measurement and data log module kinds (once per process).
 void RegisterMeasureModule();
 
 }  // namespace orvanix

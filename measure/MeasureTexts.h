@@ -123,7 +123,6 @@ inline constexpr const char* kPickLogTitle = "Select Log File";
 inline constexpr const char* kPickLogFilter = "%s (*.txt)|*.txt|";
 inline constexpr const char* kPickLogKind = "Data Log File";
 inline constexpr const char* kPickViewerTitle = "Select Text Viewer Program";
-inline constexpr const char* kPickViewerFilter = "%s (*.exe)|*.exe|";
 inline constexpr const char* kPickViewerKind = "Text Viewer";
 
 inline constexpr const char* kMsgStopBelowStart =

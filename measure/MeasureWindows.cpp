@@ -8,6 +8,7 @@
 #include "files/ConfigTexts.h"
 #include "files/Configuration.h"
 #include "measure/AnalysisView.h"
+#include "measure/DataLogDialog.h"
 #include "measure/MeasureModule.h"
 
 namespace orvanix {
@@ -93,6 +94,7 @@ void RegisterMeasureWindows() {
       return RunMeasurementCommand(command, windows, core);
     });
   }
+  RegisterDataLogDialog();
 }
 
 }  // namespace orvanix
