@@ -96,6 +96,25 @@ TEST_F(RunLoopDeviceTest, RealTimeFindsTheToneItIsFed) {
   }
 }
 
+TEST_F(RunLoopDeviceTest, LongBlocksAreAnalysedManyTimesASecondAsTheySlide) {
+  // FFT 16384 at 8 kHz: a block lasts two seconds. The views must still move many times a
+  // second: the newest block is taken again as the input slides on, not once per block or
+  // once per tenth of a second (20 in two seconds). Counted against the input's own frames.
+  host_.mode = kModeRealTime;
+  host_.processing.fftSize = 16384;
+  ASSERT_TRUE(loop_.Start());
+  ASSERT_TRUE(test::RunEvents(20000, [&] { return host_.input->Position() >= 16384; }));
+  const size_t first = host_.blockTimes.size();
+  const uint64_t from = host_.input->Position();
+  ASSERT_TRUE(test::RunEvents(20000, [&] { return host_.input->Position() >= from + 16000; }));
+  const size_t blocks = host_.blockTimes.size() - first;
+  loop_.Stop();
+  // 40 a second is what the loop aims at; 15 a second is well below that and above a step
+  // per tenth of a second.
+  EXPECT_GE(blocks, 30u) << blocks;
+  EXPECT_LE(blocks, 90u) << blocks;  // and it does not spin
+}
+
 TEST_F(RunLoopDeviceTest, RealTimeReadsTheDelayedChannelEarlier) {
   host_.mode = kModeRealTime;
   host_.processing.format = MakeWaveFormat(2, 8000, 2);

@@ -28,6 +28,8 @@ using test::Samples;
 
 // Long enough that a buffer comes back while it is open (the I/O buffers hold a second).
 constexpr int kBoxOpenMsec = 1100;
+// Shorter than a buffer, long enough for many step ticks and, often, a buffer notice.
+constexpr int kNestedLoopMsec = 600;
 
 class RunLoopReentryTest : public ::testing::Test {
  protected:
@@ -87,10 +89,16 @@ class RunLoopReentryTest : public ::testing::Test {
 TEST_F(RunLoopReentryTest, DiskRecordingRollsOverFiveTimesWithABoxOpenAndKeepsEveryFrame) {
   host_.fileIo.waveFileMode = 1;
   host_.fileIo.maxDiskRecordingSizeBytes = 40000;  // about 0.4 s at 96000 bytes/s
-  // A box opens at each of the first three file boundaries and stays open past the next
-  // buffer notice.
+  // At each of the first three file boundaries, while the finished file is being handed
+  // over, a window reports something (a box that stays open past the next buffer notice once
+  // shown) and another runs an event loop of its own for a while, across timer ticks. Input is
+  // lost there too, so that the loop itself has something to report. (A nested loop longer
+  // than a buffer would lose input for real: no buffer can be requeued before it returns.)
   host_.onDocumentChanged = [this] {
-    if (host_.documentChanges <= 3) LoseInput();
+    if (host_.documentChanges > 3) return;
+    LoseInput();
+    Messages().Report("A window has something to say", kProgramTitle, MessageIcon::Information);
+    test::RunEvents(kNestedLoopMsec);
   };
   ASSERT_TRUE(loop_.Start());
   ASSERT_TRUE(test::RunEvents(60000, [&] { return host_.savedRecordings.size() >= 5; }));

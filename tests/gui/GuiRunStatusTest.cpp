@@ -1,10 +1,13 @@
 // The window while a run goes on, as a user watches it: the status bar follows the run by
 // itself (level meter, overload, lost input, waiting for a trigger), its state field is never
-// blank while the analyzer runs, and the position display follows playback.
+// blank while the analyzer runs, the position display follows playback, and playback that runs
+// dry is counted in the status bar and told.
 #include <QApplication>
 #include <QImage>
 #include <atomic>
+#include <chrono>
 #include <cmath>
+#include <thread>
 
 #include "acquisition/LoopbackDevice.h"
 #include "acquisition/RunLoopTypes.h"
@@ -138,6 +141,30 @@ TEST_F(GuiRunStatusTest, ThePositionDisplayFollowsPlayback) {
   EXPECT_GE(stopped, 1.0);
   EXPECT_LT(stopped, 3.0);
   EXPECT_NEAR(stopped, core_->Document()->PositionSeconds(), 0.001);
+}
+
+TEST_F(GuiRunStatusTest, PlaybackThatRunsDryShowsItsCountAndTellsTheUser) {
+  const std::string path = Path("dry.wav");
+  WriteToneWave(path, 8000, 1, 8 * 8000, {{1000.0, 0.3}});
+  MakeLoopbackFrame();
+  frame_->StartUp(path);
+  ASSERT_TRUE(frame_->RunCommand(kCmdModeRecorder));
+  ASSERT_TRUE(frame_->RunCommand(kCmdPlayDocument));
+  ASSERT_EQ(core_->State(), kStatePlaying);
+  ASSERT_TRUE(WaitFor([&] { return core_->Document()->PositionSeconds() >= 0.3; }));
+  // A main thread that does not answer for longer than both output buffers last.
+  std::this_thread::sleep_for(std::chrono::milliseconds(2800));
+  EXPECT_TRUE(WaitFor([&] { return Bar().FieldTexts().contains("Underruns: 1"); }))
+      << Bar().FieldTexts().join(" | ").toStdString();
+  EXPECT_TRUE(WaitFor([&] {
+    for (const auto& entry : sink_.Entries()) {
+      if (entry.text.rfind("The sound device ran out of data to play 1 time(s)", 0) == 0)
+        return true;
+    }
+    return false;
+  }));
+  EXPECT_EQ(core_->State(), kStatePlaying);
+  ASSERT_TRUE(frame_->RunCommand(kCmdStop));
 }
 
 }  // namespace
