@@ -14,6 +14,7 @@
 #include <QColor>
 #include <QElapsedTimer>
 #include <QPen>
+#include <QPointer>
 #include <QPolygonF>
 #include <QRectF>
 #include <QTimer>
@@ -22,6 +23,7 @@
 #include <string>
 #include <vector>
 
+#include "views/DataValuesWindow.h"
 #include "views/OverlayData.h"
 #include "views/PlotBase.h"
 #include "views/PlotScale.h"
@@ -111,9 +113,17 @@ class TOrvanePlot : public TPlotBase {
   // unit label when calibrated.
   std::string PowerReadout(int pane) const;
 
-  // ---- text export ---------------------------------------------------------------------------
-  // The visible range as text: a header by channel-processing mode, then one CRLF line per
-  // index: frequency, primary value and, in modes 2, 11 and 12, the secondary value.
+  // ---- text export and data values -----------------------------------------------------------
+  // The visible range as numbers: the export's header line by channel-processing mode
+  // (";Freq(Hz)\t...\r\n"), and one row per index: frequency, primary value and, in modes
+  // 2, 11 and 12 (`columns` 3), the secondary value.
+  struct TDataValues {
+    std::string header;
+    int columns = 2;
+    std::vector<std::array<double, 3>> rows;
+  };
+  TDataValues DataValues() const;
+  // The visible range as text: the header, then one CRLF line per row ("%5.4f\t%f").
   std::string ExportText() const;
   // Clipboard data of an export: "text/plain" and the "Link" format.
   static QMimeData* TextMimeData(const std::string& text);
@@ -137,6 +147,14 @@ class TOrvanePlot : public TPlotBase {
   // A print job with the view's name, title, settings lines and readouts; the caller adds
   // annotations, margins and the program's print switches.
   TPrintJob PrintJob() const;
+
+  // ---- context menu --------------------------------------------------------------------------
+  // The plot's context menu for pane `pane` (what a right click shows).
+  std::unique_ptr<QMenu> ContextMenu(int pane);
+  // "View Data Values": the window listing the visible values, opened (or raised and
+  // refreshed when open). It lives until the user closes it or the view goes.
+  TDataValuesWindow* ShowDataValues();
+  TDataValuesWindow* DataValuesWindow() const { return dataValues_; }
 
   void Paint(QPainter& painter, const QRect& rect) override;
 
@@ -233,6 +251,8 @@ class TOrvanePlot : public TPlotBase {
   bool pressed_ = false;
   QPoint pressPoint_;
   int selectionX_ = 0;
+
+  QPointer<TDataValuesWindow> dataValues_;
 
   // Update pacing.
   bool haveLastTime_ = false;

@@ -15,47 +15,55 @@ namespace orvanix {
 
 using views::CFormat;
 
-std::string TOrvanePlot::ExportText() const {
+TOrvanePlot::TDataValues TOrvanePlot::DataValues() const {
+  TDataValues values;
   const TSpectralData* primary = PaneSpectrum(0);
-  if (!primary || !source_) return std::string();
+  if (!primary || !source_) return values;
   const uint16_t mode = source_->Processing().channelProcessing;
   const std::string label = AxisLabel(*primary, false);
   const char* l = label.c_str();
-  std::string text;
   bool twoColumns = false;
   switch (mode) {
     case kLeftOnly:
-      text = CFormat(viewtext::kHeaderLeft, l);
+      values.header = CFormat(viewtext::kHeaderLeft, l);
       break;
     case kRightOnly:
-      text = CFormat(viewtext::kHeaderRight, l);
+      values.header = CFormat(viewtext::kHeaderRight, l);
       break;
     case kBothChannels:
-      text = CFormat(viewtext::kHeaderBoth, l, l);
+      values.header = CFormat(viewtext::kHeaderBoth, l, l);
       twoColumns = true;
       break;
     case kTransferAndCoherenceLR:
     case kTransferAndCoherenceRL:
-      text = CFormat(viewtext::kHeaderTransferCoherence, l, l);
+      values.header = CFormat(viewtext::kHeaderTransferCoherence, l, l);
       twoColumns = true;
       break;
     default:
-      text = CFormat(viewtext::kHeaderLevel, l);
+      values.header = CFormat(viewtext::kHeaderLevel, l);
       break;
   }
+  values.columns = twoColumns ? 3 : 2;
   const TSpectralData* secondary = twoColumns ? PaneSpectrum(1) : nullptr;
   const TIndexRange r = VisibleRange(*primary);
-  if (!r.valid) return text;
+  if (!r.valid) return values;
   const bool octave = primary->FrequencyScale() == 2;
-  text.reserve(text.size() + size_t(r.last - r.first + 1) * (twoColumns ? 36 : 24));
+  values.rows.reserve(size_t(r.last - r.first + 1));
   for (uint32_t i = r.first; i <= r.last; ++i) {
     const double hz = octave ? primary->BandCentre(i) : primary->BinFrequency(i);
-    if (twoColumns) {
-      const double second = secondary ? double(secondary->Value(i)) : 0.0;
-      text += CFormat(viewtext::kLineTwo, hz, double(primary->Value(i)), second);
-    } else {
-      text += CFormat(viewtext::kLineOne, hz, double(primary->Value(i)));
-    }
+    const double second = secondary ? double(secondary->Value(i)) : 0.0;
+    values.rows.push_back({hz, double(primary->Value(i)), second});
+  }
+  return values;
+}
+
+std::string TOrvanePlot::ExportText() const {
+  const TDataValues values = DataValues();
+  std::string text = values.header;
+  text.reserve(text.size() + values.rows.size() * (values.columns == 3 ? 36 : 24));
+  for (const auto& row : values.rows) {
+    text += values.columns == 3 ? CFormat(viewtext::kLineTwo, row[0], row[1], row[2])
+                                : CFormat(viewtext::kLineOne, row[0], row[1]);
   }
   return text;
 }

@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "views/DataValuesWindow.h"
 #include "views/OrvanePlot.h"
 #include "views/TextFormat.h"
 #include "views/ViewTexts.h"
@@ -122,7 +123,21 @@ void TOrvanePlot::contextMenuEvent(QContextMenuEvent* event) {
 }
 
 void TOrvanePlot::ShowContextMenu(const QPoint& globalPos, int pane) {
-  QMenu menu(this);
+  ContextMenu(pane)->exec(globalPos);
+}
+
+TDataValuesWindow* TOrvanePlot::ShowDataValues() {
+  if (!dataValues_) dataValues_ = new TDataValuesWindow(this);
+  dataValues_->Refresh();
+  dataValues_->show();
+  dataValues_->raise();
+  dataValues_->activateWindow();
+  return dataValues_;
+}
+
+std::unique_ptr<QMenu> TOrvanePlot::ContextMenu(int pane) {
+  auto owned = std::make_unique<QMenu>(this);
+  QMenu& menu = *owned;
   menu.addAction(QString::fromUtf8(viewtext::kMenuCopyAsText), this, &TOrvanePlot::CopyAsText);
   menu.addAction(QString::fromUtf8(viewtext::kMenuWriteTextFile), this,
                  &TOrvanePlot::WriteTextFileWithDialog);
@@ -134,7 +149,8 @@ void TOrvanePlot::ShowContextMenu(const QPoint& globalPos, int pane) {
                  &TOrvanePlot::ClearSpectrumRequested);
   menu.addAction(QString::fromUtf8(viewtext::kMenuAutoscale), this, &TOrvanePlot::Autoscale);
   menu.addAction(QString::fromUtf8(viewtext::kMenuBandwidthQ))->setEnabled(false);
-  menu.addAction(QString::fromUtf8(viewtext::kMenuViewDataValues))->setEnabled(false);
+  menu.addAction(QString::fromUtf8(viewtext::kMenuViewDataValues), this,
+                 &TOrvanePlot::ShowDataValues);
   QAction* zoomOut =
       menu.addAction(QString::fromUtf8(viewtext::kMenuZoomOut), this, &TOrvanePlot::ZoomOut);
   zoomOut->setEnabled(zoomed_);
@@ -151,7 +167,7 @@ void TOrvanePlot::ShowContextMenu(const QPoint& globalPos, int pane) {
                  &TOrvanePlot::PropertiesRequested);
   menu.addAction(QString::fromUtf8(viewtext::kMenuHelp), this, &TOrvanePlot::HelpRequested);
   emit ContextMenuAboutToShow(&menu);
-  menu.exec(globalPos);
+  return owned;
 }
 
 void TOrvanePlot::ShowCursorMenu(const QPoint& globalPos) {

@@ -48,6 +48,14 @@ inline constexpr const char* kMenuClearSpectrum = "Clear &Spectrum";
 inline constexpr const char* kMenuAutoscale = "&Autoscale Spectrum";
 inline constexpr const char* kMenuBandwidthQ = "Bandwidth and &Q Factor";
 inline constexpr const char* kMenuViewDataValues = "&View Data Values";
+// The data-value list of the spectrum view (our own texts). Numbers as in the text export.
+inline constexpr const char* kDataValuesTitle = "Spectrum Data Values";
+inline constexpr const char* kDataValuesRefresh = "&Refresh";
+inline constexpr const char* kDataValuesCopy = "&Copy";
+inline constexpr const char* kDataValuesClose = "Close";
+inline constexpr const char* kDataValuesFrequency = "%5.4f";
+inline constexpr const char* kDataValuesValue = "%f";
+inline constexpr const char* kDataValuesRange = "%.1f ... %.1f Hz: %lu values";
 inline constexpr const char* kMenuProperties = "&Properties";
 // Our own: overlays are captured and managed from the plot's menu.
 inline constexpr const char* kMenuCaptureOverlay = "Capture &Overlay";

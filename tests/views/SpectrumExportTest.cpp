@@ -3,7 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <stdlib.h>
+#include <QAction>
+#include <QMenu>
 #include <QMimeData>
+#include <QTableWidget>
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
@@ -12,6 +15,7 @@
 
 #include "ViewTestHelpers.h"
 #include "engine/Messages.h"
+#include "views/DataValuesWindow.h"
 #include "views/OrvanePlot.h"
 #include "views/ViewTexts.h"
 
@@ -88,6 +92,56 @@ TEST(SpectrumExport, BothChannelsThreeColumns) {
       EXPECT_NEAR(v[1] - v[2], 12.04, 0.05);
     }
   }
+}
+
+TEST(SpectrumExport, ViewDataValuesListsTheShownValues) {
+  test::TFakeSource source(test::MakeProcessing(2, 4096, kBothChannels), test::MakeScaling(0));
+  ASSERT_TRUE(source.Ok());
+  const double tone = 93 * 44100.0 / 4096;  // on a bin centre: no scalloping
+  source.Feed({{tone, 0.5}}, 2, 1e-5, 0.25);
+  TOrvanePlot plot(&source);
+  plot.SetOptions(Range(900.0f, 1100.0f));
+
+  // The context menu's item opens the list.
+  std::unique_ptr<QMenu> menu = plot.ContextMenu(0);
+  QAction* item = nullptr;
+  for (QAction* action : menu->actions()) {
+    if (action->text() == "&View Data Values") item = action;
+  }
+  ASSERT_NE(item, nullptr);
+  ASSERT_TRUE(item->isEnabled());
+  item->trigger();
+  TDataValuesWindow* window = plot.DataValuesWindow();
+  ASSERT_NE(window, nullptr);
+  EXPECT_TRUE(window->isVisible());
+  const QTableWidget* table = window->Table();
+  ASSERT_EQ(table->columnCount(), 3);
+  EXPECT_EQ(table->horizontalHeaderItem(0)->text(), "Freq(Hz)");
+  EXPECT_EQ(table->horizontalHeaderItem(1)->text(), "Relative Amplitude (dB): Left");
+  EXPECT_EQ(table->horizontalHeaderItem(2)->text(), "Relative Amplitude (dB): Right");
+  ASSERT_EQ(table->rowCount(), 19);  // bins 84 ... 102
+  // The row of the tone: a half-scale sine on the left (-6.02 dB, and the Hanning window's
+  // amplitude correction adds 0.28 dB on a bin centre), a quarter of it on the right (12.04 dB
+  // lower).
+  int toneRow = -1;
+  for (int r = 0; r < table->rowCount(); ++r) {
+    if (std::fabs(table->item(r, 0)->text().toDouble() - tone) < 0.01) toneRow = r;
+  }
+  ASSERT_GE(toneRow, 0);
+  EXPECT_NEAR(table->item(toneRow, 1)->text().toDouble(), -6.02 + 0.28, 0.05);
+  EXPECT_NEAR(table->item(toneRow, 2)->text().toDouble(), -18.06 + 0.28, 0.05);
+  // Each row is what the text export writes.
+  const auto lines = SplitCrLf(plot.ExportText());
+  ASSERT_EQ(lines.size(), 20u);
+  EXPECT_EQ(table->item(5, 0)->text().toStdString() + "\t" +
+                table->item(5, 1)->text().toStdString() + "\t" +
+                table->item(5, 2)->text().toStdString(),
+            lines[6]);
+
+  // Opening it again refreshes the same window with the new values.
+  source.Feed({{tone, 0.1}}, 1, 1e-5, 0.25);
+  EXPECT_EQ(plot.ShowDataValues(), window);
+  EXPECT_NEAR(table->item(toneRow, 1)->text().toDouble(), -20.0 + 0.28, 0.05);
 }
 
 TEST(SpectrumExport, TransferFunctionAndCoherence) {
