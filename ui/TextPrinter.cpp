@@ -1,11 +1,14 @@
 #include "ui/TextPrinter.h"
 
+#include <QFile>
 #include <QFont>
 #include <QFontMetricsF>
 #include <QPainter>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QString>
+
+#include "ui/PrintAbortDialog.h"
 
 namespace orvanix {
 
@@ -51,7 +54,8 @@ size_t DrawTextLines(QPainter& painter, const TTextPrintJob& job, size_t first, 
   return index;
 }
 
-bool PrintText(QPrinter& printer, const TTextPrintJob& job) {
+bool PrintText(QPrinter& printer, const TTextPrintJob& job,
+               const std::function<bool()>& cancelled) {
   printer.setDocName(QString::fromStdString(job.documentName));
   QPainter painter;
   if (!painter.begin(&printer)) return false;
@@ -63,6 +67,14 @@ bool PrintText(QPrinter& printer, const TTextPrintJob& job) {
   size_t next = 0;
   do {
     next = DrawTextLines(painter, job, next, area.left(), area.top(), area.right(), area.bottom());
+    if (cancelled && cancelled()) {
+      // Aborted; the platform's print engines may not withdraw the pages they already took,
+      // but a file being written is removed.
+      printer.abort();
+      painter.end();
+      if (!printer.outputFileName().isEmpty()) QFile::remove(printer.outputFileName());
+      return false;
+    }
     if (next < job.lines.size() && !printer.newPage()) {
       painter.end();
       return false;
@@ -84,7 +96,9 @@ bool PrintTextWithDialog(QWidget* parent, const TTextPrintJob& job) {
   QPrintDialog dialog(&printer, parent);
   dialog.setWindowTitle(QString::fromStdString(job.documentName));
   if (dialog.exec() != QDialog::Accepted) return false;
-  return PrintText(printer, job);
+  TPrintAbortDialog abort(parent, job.documentName);
+  abort.Open();
+  return PrintText(printer, job, abort.Poll());
 }
 
 }  // namespace orvanix

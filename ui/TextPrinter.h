@@ -3,6 +3,7 @@
 // with as many pages as the lines need.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -26,12 +27,15 @@ struct TTextPrintJob {
 // as average character widths.
 std::vector<double> TabStopsFromDialogUnits(const std::vector<int>& dialogUnits);
 
-// Prints onto a printer that is set up (page, output file). False when the printer cannot
-// be started.
-bool PrintText(QPrinter& printer, const TTextPrintJob& job);
+// Prints onto a printer that is set up (page, output file). `cancelled` (optional) is asked
+// after each page; when it says so the job is aborted. False when the printer cannot be
+// started or the job was cancelled.
+bool PrintText(QPrinter& printer, const TTextPrintJob& job,
+               const std::function<bool()>& cancelled = {});
 // Prints into a PDF file (works without a display and without a printer).
 bool PrintTextToPdf(const std::string& path, const TTextPrintJob& job);
-// The platform's print dialog, then PrintText. False when cancelled or failed.
+// The platform's print dialog, then PrintText with the cancel dialog titled with the job's
+// name. False when cancelled or failed.
 bool PrintTextWithDialog(QWidget* parent, const TTextPrintJob& job);
 
 // Draws the lines from `top` down to `bottom` inside [left, right] starting with line

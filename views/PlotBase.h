@@ -13,6 +13,7 @@
 #include <QMargins>
 #include <QRect>
 #include <QWidget>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -88,13 +89,16 @@ class TPlotBase : public QWidget {
   void CopyAsBitmap();
 
   // Prints one page: settings block, annotations, title, readouts, then the plot filling
-  // the rest of the page inside the margins. False when the printer cannot be started.
-  bool Print(QPrinter& printer, const TPrintJob& job);
+  // the rest of the page inside the margins. `cancelled` (optional) is asked before the
+  // printer starts and between the stages; when it says so the job is aborted (a file being
+  // written is removed; a printer may keep what its engine already took). False when the
+  // printer cannot be started or the job was cancelled.
+  bool Print(QPrinter& printer, const TPrintJob& job, const std::function<bool()>& cancelled = {});
   // Prints to a PDF file (works without a display). False on failure.
   bool PrintToPdf(const std::string& path, const TPrintJob& job);
-  // Interactive printing: first the two annotation lines (kept in `job` for the caller to
-  // store), then the platform's print dialog, then Print. False when cancelled or failed.
-  bool PrintWithDialogs(TPrintJob& job);
+  // "DIALOG_ANNOTATION": offers the two annotation lines (at most 80 characters each) of
+  // `job` for editing before printing. False when the user cancelled.
+  static bool AskAnnotations(QWidget* parent, TPrintJob& job);
   // Copies the "PrintOpts" record into a job: annotations, margins (inches) and, when the
   // comment block is enabled, its non-empty comment lines.
   static void ApplyPrintOptions(const TPrintOptions& options, TPrintJob& job);

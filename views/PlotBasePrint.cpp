@@ -2,11 +2,11 @@
 // Paint() on a logical page scaled to the printer's resolution.
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QFile>
 #include <QFontMetrics>
 #include <QFormLayout>
 #include <QLineEdit>
 #include <QPainter>
-#include <QPrintDialog>
 #include <QPrinter>
 #include <algorithm>
 #include <cmath>
@@ -81,9 +81,12 @@ int TPlotBase::PrintSettingsBlock(QPainter& painter, int leftMargin, int topMarg
   return bottom;
 }
 
-bool TPlotBase::Print(QPrinter& printer, const TPrintJob& job) {
+bool TPlotBase::Print(QPrinter& printer, const TPrintJob& job,
+                      const std::function<bool()>& cancelled) {
   printer.setFullPage(true);
   if (!job.viewName.empty()) printer.setDocName(QString::fromStdString(job.viewName));
+  // Cancelled before the printer started: nothing happened at all.
+  if (cancelled && cancelled()) return false;
   QPainter painter;
   if (!painter.begin(&printer)) return false;
   const double dpi = printer.resolution();
@@ -128,6 +131,16 @@ bool TPlotBase::Print(QPrinter& printer, const TPrintJob& job) {
     DrawLines(painter, PrintFont(9.0), left, plotBottom + int(0.1 * dpi), job.comments);
   }
 
+  // A job cancelled once the printer started is aborted; the platform's print engines may
+  // not withdraw what they already took, but a file being written is removed.
+  auto abort = [&] {
+    printer.abort();
+    painter.end();
+    if (!printer.outputFileName().isEmpty()) QFile::remove(printer.outputFileName());
+    return false;
+  };
+  if (cancelled && cancelled()) return abort();
+
   const int plotTop = headerBottom + int(0.15 * dpi);
   if (plotBottom - plotTop > dpi) {
     const double scale = dpi / kLogicalDpi;
@@ -137,6 +150,7 @@ bool TPlotBase::Print(QPrinter& printer, const TPrintJob& job) {
     Paint(painter, QRect(0, 0, int(width / scale), int((plotBottom - plotTop) / scale)));
     painter.restore();
   }
+  if (cancelled && cancelled()) return abort();
   return painter.end();
 }
 
@@ -148,14 +162,15 @@ bool TPlotBase::PrintToPdf(const std::string& path, const TPrintJob& job) {
   return Print(printer, job);
 }
 
-bool TPlotBase::PrintWithDialogs(TPrintJob& job) {
-  QDialog dialog(this);
+bool TPlotBase::AskAnnotations(QWidget* parent, TPrintJob& job) {
+  QDialog dialog(parent);
   dialog.setWindowTitle(QString::fromUtf8(viewtext::kAnnotationDialogTitle));
   auto* form = new QFormLayout(&dialog);
   auto* line1 = new QLineEdit(QString::fromStdString(job.annotation1), &dialog);
   auto* line2 = new QLineEdit(QString::fromStdString(job.annotation2), &dialog);
   line1->setMaxLength(viewtext::kAnnotationLength);
   line2->setMaxLength(viewtext::kAnnotationLength);
+  line1->setMinimumWidth(360);
   form->addRow(QString::fromUtf8(viewtext::kAnnotationLine1), line1);
   form->addRow(QString::fromUtf8(viewtext::kAnnotationLine2), line2);
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
@@ -165,12 +180,7 @@ bool TPlotBase::PrintWithDialogs(TPrintJob& job) {
   if (dialog.exec() != QDialog::Accepted) return false;
   job.annotation1 = line1->text().toStdString();
   job.annotation2 = line2->text().toStdString();
-
-  QPrinter printer(QPrinter::HighResolution);
-  printer.setPageOrientation(QPageLayout::Landscape);
-  QPrintDialog printDialog(&printer, this);
-  if (printDialog.exec() != QDialog::Accepted) return false;
-  return Print(printer, job);
+  return true;
 }
 
 void TPlotBase::ApplyPrintOptions(const TPrintOptions& options, TPrintJob& job) {

@@ -209,6 +209,24 @@ inline constexpr const char* kCalPercentMessage =
 inline constexpr const char* kCalFileMissing =
     "The calibration file %s does not exist.";  // our own
 
+// ---- Annotations and Margins ----------------------------------------------------------------
+inline constexpr const char* kAnnotationsTitle = "Annotations and Margins";
+inline constexpr const char* kAnnotationsGroup = "Annotations";         // our own
+inline constexpr const char* kAnnotationLine1 = "Annotation line &1:";  // our own
+inline constexpr const char* kAnnotationLine2 = "Annotation line &2:";  // our own
+inline constexpr const char* kMarginsGroup = "Margins (inches)";        // our own
+inline constexpr const char* kMarginNames[4] = {
+    "&Left:", "&Right:", "&Top:", "&Bottom:"};                                           // our own
+inline constexpr const char* kCommentsGroup = "Comment Block";                           // our own
+inline constexpr const char* kCommentBlock = "&Print the comment block under the plot";  // our own
+inline constexpr const char* kMarginMessage = "Margins must be between 0 and 3 inches";  // our own
+// "%d": 10.
+inline constexpr const char* kCommentLinesMessage =
+    "The comment block holds at most %d lines";  // our own
+// "%d": 255.
+inline constexpr const char* kCommentLengthMessage =
+    "A comment line holds at most %d characters";  // our own
+
 // ---- Set Paths ----------------------------------------------------------------------------
 // The title and the nine labels are kSetPathsTitle and kPathLabels of files/ConfigTexts.h.
 inline constexpr const char* kChooseFolder = "Choose Folder";  // our own

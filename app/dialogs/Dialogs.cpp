@@ -6,6 +6,7 @@
 
 #include "acquisition/SoundInput.h"
 #include "app/core/AnalyzerCore.h"
+#include "app/dialogs/AnnotationsDialog.h"
 #include "app/dialogs/CalibrationDialog.h"
 #include "app/dialogs/DeviceDialog.h"
 #include "app/dialogs/FileIoOptionsDialog.h"
@@ -134,6 +135,13 @@ bool RunSetPathsDialog(QWidget* parent, TAnalyzerCore& core) {
     core.SetLastFolder(static_cast<FolderKind>(kind), paths.folders[static_cast<size_t>(kind)]);
   }
   return applied;
+}
+
+bool RunAnnotationsDialog(QWidget* parent, TAnalyzerCore& core) {
+  core.Stop();
+  TAnnotationsDialog dialog(parent, core.Settings().print);
+  if (!Accepted(dialog)) return false;
+  return Apply(core, [&dialog](TAnalyzerSettings& s) { s.print = dialog.Result(); });
 }
 
 bool RunCalibrationDialog(QWidget* parent, TAnalyzerCore& core, TFileChooser* chooser) {

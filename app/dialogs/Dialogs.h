@@ -38,6 +38,9 @@ bool RunOverlayDialog(QWidget* parent, TAnalyzerCore& core);
 bool RunFileIoOptionsDialog(QWidget* parent, TAnalyzerCore& core);
 // "Set Paths" (File > Set Paths...). OK also resets the nine last-used folders.
 bool RunSetPathsDialog(QWidget* parent, TAnalyzerCore& core);
+// "Annotations and Margins" (File > Annotations and Margins...): the print annotations,
+// page margins and comment block.
+bool RunAnnotationsDialog(QWidget* parent, TAnalyzerCore& core);
 // "Amplitude Calibration" (Options > Calibration..., F9): edits a copy of the calibration
 // record (measuring the reference through the sound input, .cal files through `chooser`,
 // Qt's file dialogs when null); a valid OK hands it to `core.SetCalibration`. The folder of

@@ -37,6 +37,18 @@ inline constexpr const char* kVersion = "0.1.0";
 // The start-up banner closes itself after this long (or at a click).
 inline constexpr int kBannerMsec = 2500;
 
+// The help window (our own texts; "%1", "%2" are filled in by QString::arg).
+inline constexpr const char* kHelpTitle = "Orvanix Help";
+inline constexpr const char* kHelpPages = "Pages";
+inline constexpr const char* kHelpReleaseNotes = "Release Notes";  // the README's title
+inline constexpr const char* kHelpSearch = "Search";
+inline constexpr const char* kHelpSearchHint = "Words to find";
+inline constexpr const char* kHelpResult = "%1 (%2)";
+inline constexpr const char* kHelpFound = "Found in %1 page(s):";
+inline constexpr const char* kHelpNothingFound = "No page holds every word.";
+inline constexpr const char* kHelpPageMissing =
+    "The help page %1 is missing.\n\nIt is not in the program's documentation folder (%2).";
+
 // Windowed program: the messages of a hidden start.
 inline constexpr const char* kHiddenStart =
     "tessiva: HideApplicationWindow is set in %s: running without a visible window.";

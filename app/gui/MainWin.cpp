@@ -11,6 +11,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QPrinter>
 #include <QUrl>
 #include <QVBoxLayout>
 
@@ -18,6 +19,7 @@
 #include "app/gui/CommandMenus.h"
 #include "app/gui/GuiCoreDialogs.h"
 #include "app/gui/GuiTexts.h"
+#include "app/gui/HelpWindow.h"
 #include "app/gui/StatusBar.h"
 #include "app/gui/TransportBar.h"
 #include "app/gui/ViewWindows.h"
@@ -88,7 +90,8 @@ TMainWin::TMainWin(TAnalyzerCore& core, const TMainWinOptions& options)
           [this] { RunCommand(kCmdSpectrumOptions); });
   connect(windows_, &TViewWindows::SpectrumOverlaysRequested, this,
           [this] { RunOverlayManagement(); });
-  connect(windows_, &TViewWindows::HelpRequested, this, [this] { RunCommand(kCmdHelpContents); });
+  connect(windows_, &TViewWindows::HelpRequested, this,
+          [this] { ShowHelp(QStringLiteral("docs/guide/spectrum-view.md")); });
   connect(mdi_, &QMdiArea::subWindowActivated, this, [this] { UpdateCommands(); });
   if (QClipboard* clipboard = QApplication::clipboard()) {
     connect(clipboard, &QClipboard::dataChanged, this, [this] { UpdateCommands(); });

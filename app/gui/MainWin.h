@@ -15,22 +15,27 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QPointer>
 #include <QStringList>
 #include <QTimer>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 
 #include "app/core/AnalyzerCore.h"
 #include "files/SettingsRecords.h"
+#include "views/PlotBase.h"
 
 class QMdiArea;
+class QPrinter;
 
 namespace orvanix {
 
 class TCommandMenus;
 class TFileChooser;
 class TGuiCoreDialogs;
+class THelpWindow;
 class TStatusBar;
 class TTransportBar;
 class TViewWindows;
@@ -40,6 +45,9 @@ struct TMainWinOptions {
   TFileChooser* chooser = nullptr;
   // The about box as a start-up banner (never while the application window is hidden).
   bool banner = true;
+  // The platform's print dialog on the frame's printer; false when cancelled. Null: Qt's
+  // print dialog. (Tests set the printer up without one.)
+  std::function<bool(QPrinter& printer, QWidget* parent)> printDialog;
 };
 
 class TMainWin : public QMainWindow, public TAnalyzerObserver {
@@ -78,6 +86,19 @@ class TMainWin : public QMainWindow, public TAnalyzerObserver {
   void TileHorizontally();  // one above another, each the full width
   void TileVertically();    // side by side, each the full height
   void ArrangeIcons();      // minimised windows in a row along the bottom
+
+  // The help window (made when first asked for) showing `page`, a path relative to the
+  // documentation root ("docs/guide/calibration.md"); it says so when the page is missing.
+  THelpWindow* ShowHelp(const QString& page);
+  THelpWindow* HelpWindow() const;
+
+  // The printer the views print on, as File > Printer Setup left it (landscape at first).
+  QPrinter& Printer();
+  // What Print would put on the page for the current view: its settings lines and title
+  // (each left out when the program setting "PrintSettingsInfo" or "PrintPlotTitle" of
+  // section "FileIO" is "FALSE"), the annotations, margins and comments of "PrintOpts".
+  // Empty view name when the current window cannot print.
+  TPrintJob ViewPrintJob() const;
 
   // Hands the options the views changed themselves (and the print annotations) to the
   // core. Done before settings dialogs, saving a configuration and exit, where rebuilding
@@ -122,10 +143,9 @@ class TMainWin : public QMainWindow, public TAnalyzerObserver {
   bool ViewConfigurationCommand();
   bool PrintConfigurationCommand();
   bool PrintViewCommand();
+  bool PrinterSetupCommand();
   bool HelpCommand(int32_t command);
   void ShowAbout();
-  // The file a help command opens (empty when it is not installed).
-  static std::string HelpFile(int32_t command);
 
   // Start-up and exit (MainWinStartup.cpp).
   void RestoreFramePlacementFrom(const TProfile& profile);
@@ -154,6 +174,9 @@ class TMainWin : public QMainWindow, public TAnalyzerObserver {
   QTimer statusTimer_;
   std::string transientTitle_;
   std::optional<TPrintOptions> pendingPrint_;
+  std::unique_ptr<QPrinter> printer_;
+  QPointer<THelpWindow> help_;
+  bool printing_ = false;
   bool exited_ = false;
 };
 

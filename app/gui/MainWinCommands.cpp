@@ -1,7 +1,4 @@
 // The frame's command dispatch: which commands this program has, and running them.
-#include <QCoreApplication>
-#include <QDir>
-#include <QFileInfo>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <algorithm>
@@ -9,12 +6,11 @@
 #include "app/gui/AboutBox.h"
 #include "app/gui/CommandMenus.h"
 #include "app/gui/GuiRegistry.h"
+#include "app/gui/HelpWindow.h"
 #include "app/gui/MainWin.h"
 #include "app/gui/PostProcessPacer.h"
 #include "app/gui/SpectrumWindow.h"
 #include "app/gui/ViewWindows.h"
-#include "ui/Launcher.h"
-#include "views/ViewPlot.h"
 
 #ifdef ORVANIX_HAVE_DIALOGS
 #include "app/dialogs/Dialogs.h"
@@ -39,6 +35,7 @@ constexpr TDialogCommand kDialogCommands[] = {
     {kCmdSpectrumOptions, RunSpectrumOptionsDialog},
     {kCmdFileIoOptions, RunFileIoOptionsDialog},
     {kCmdSetPaths, RunSetPathsDialog},
+    {kCmdAnnotations, RunAnnotationsDialog},
 };
 TDialogEntry DialogOf(int32_t command) {
   for (const TDialogCommand& entry : kDialogCommands) {
@@ -91,15 +88,16 @@ bool TMainWin::CommandAvailable(int32_t command) const {
     case kCmdSingleStep:
       return true;
     // Printing of the active view: the spectrum view prints itself.
-    case kCmdPrint: {
-      const QMdiSubWindow* current = mdi_->currentSubWindow();
-      return windows_->KindOf(current) == kWindowSpectrum ||
-             (current && current->widget() && current->widget()->findChild<TViewPlot*>());
-    }
+    case kCmdPrint:
+      return !ViewPrintJob().viewName.empty();
+    case kCmdPrinterSetup:
+      return true;
+    // The help window: a page that is missing says so there.
     case kCmdHelpContents:
     case kCmdHelpSearch:
     case kCmdReleaseNotes:
-      return !HelpFile(command).empty();
+    case kCmdApplicationNotes:
+      return true;
 #ifdef ORVANIX_HAVE_DIALOGS
     case kCmdCalibration:
       return true;
@@ -146,6 +144,9 @@ bool TMainWin::RunCommand(int32_t command) {
     case kCmdPrint:
       done = PrintViewCommand();
       break;
+    case kCmdPrinterSetup:
+      done = PrinterSetupCommand();
+      break;
     case kCmdCascade:
       mdi_->cascadeSubWindows();
       done = true;
@@ -177,6 +178,7 @@ bool TMainWin::RunCommand(int32_t command) {
     case kCmdHelpContents:
     case kCmdHelpSearch:
     case kCmdReleaseNotes:
+    case kCmdApplicationNotes:
       done = HelpCommand(command);
       break;
 #ifdef ORVANIX_HAVE_DIALOGS
@@ -275,38 +277,49 @@ void TMainWin::ArrangeIcons() {
 
 // ---------------------------------------------------------------------------- help
 
-std::string TMainWin::HelpFile(int32_t command) {
-  const char* relative = nullptr;
-  switch (command) {
-    case kCmdHelpContents:
-      relative = "docs/guide/getting-started.md";
-      break;
-    case kCmdHelpSearch:
-      relative = "docs/guide/main-window.md";
-      break;
-    case kCmdReleaseNotes:
-      relative = "README.md";
-      break;
-    default:
-      return {};
-  }
-  // An installed copy beside the program first, then the source tree it was built from.
-  QStringList roots;
-  roots << QCoreApplication::applicationDirPath() + "/../share/doc/orvanix";
-#ifdef ORVANIX_DOCS_DIR
-  roots << QString::fromUtf8(ORVANIX_DOCS_DIR);
-#endif
-  for (const QString& root : roots) {
-    const QFileInfo file(QDir(root).filePath(QString::fromUtf8(relative)));
-    if (file.isFile()) return file.absoluteFilePath().toStdString();
-  }
-  return {};
+namespace {
+
+constexpr const char* kContentsPage = "docs/guide/contents.md";
+constexpr const char* kApplicationNotesPage = "docs/guide/application-notes.md";
+constexpr const char* kReleaseNotesPage = "README.md";
+
+}  // namespace
+
+THelpWindow* TMainWin::HelpWindow() const {
+  return help_;
+}
+
+THelpWindow* TMainWin::ShowHelp(const QString& page) {
+  if (!help_) help_ = new THelpWindow(THelpWindow::DocumentationRoot(), this);
+  help_->ShowPage(page);
+  help_->show();
+  help_->raise();
+  help_->activateWindow();
+  return help_;
 }
 
 bool TMainWin::HelpCommand(int32_t command) {
-  const std::string file = HelpFile(command);
-  // Help launches fail silently.
-  return !file.empty() && OpenTextViewer("notepad.exe", file);
+  switch (command) {
+    case kCmdHelpContents:
+      ShowHelp(QString::fromUtf8(kContentsPage));
+      return true;
+    case kCmdHelpSearch: {
+      // The search field over the page already shown (the contents at first).
+      const QString page = help_ && !help_->CurrentPage().isEmpty()
+                               ? help_->CurrentPage()
+                               : QString::fromUtf8(kContentsPage);
+      ShowHelp(page)->ShowSearch();
+      return true;
+    }
+    case kCmdApplicationNotes:
+      ShowHelp(QString::fromUtf8(kApplicationNotesPage));
+      return true;
+    case kCmdReleaseNotes:
+      ShowHelp(QString::fromUtf8(kReleaseNotesPage));
+      return true;
+    default:
+      return false;
+  }
 }
 
 void TMainWin::ShowAbout() {

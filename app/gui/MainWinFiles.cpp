@@ -1,5 +1,5 @@
-// The frame's commands that need a dialog first: the wave-file and configuration dialogs,
-// the configuration report, and printing.
+// The frame's commands that need a dialog first: the wave-file and configuration dialogs and
+// the configuration report.
 #include <QMdiArea>
 
 #include "app/core/CoreTexts.h"
@@ -13,7 +13,6 @@
 #include "ui/FileDialogs.h"
 #include "ui/TextPrinter.h"
 #include "views/OrvanePlot.h"
-#include "views/ViewPlot.h"
 
 namespace orvanix {
 
@@ -88,29 +87,6 @@ bool TMainWin::ViewConfigurationCommand() {
 
 bool TMainWin::PrintConfigurationCommand() {
   return PrintTextWithDialog(this, ConfigurationPrintJob(core_.ConfigurationReport()));
-}
-
-bool TMainWin::PrintViewCommand() {
-  TSpectrumWindow* spectrum = windows_->Spectrum();
-  QMdiSubWindow* current = mdi_->currentSubWindow();
-  // The other plot views print through their own print job.
-  TViewPlot* view =
-      current && current->widget() ? current->widget()->findChild<TViewPlot*>() : nullptr;
-  const bool spectrumCurrent = spectrum && windows_->KindOf(current) == kWindowSpectrum;
-  if (!spectrumCurrent && !view) return false;
-  TPlotBase* plot = spectrumCurrent ? static_cast<TPlotBase*>(spectrum->Plot()) : view;
-  const TPrintOptions print = pendingPrint_ ? *pendingPrint_ : core_.Settings().print;
-  TPrintJob job = spectrumCurrent ? spectrum->Plot()->PrintJob() : view->PrintJob();
-  TPlotBase::ApplyPrintOptions(print, job);
-  const bool printed = plot->PrintWithDialogs(job);
-  // The annotation lines the user typed are kept for the next print and the settings.
-  if (job.annotation1 != print.annotation1 || job.annotation2 != print.annotation2) {
-    TPrintOptions changed = print;
-    changed.annotation1 = job.annotation1;
-    changed.annotation2 = job.annotation2;
-    pendingPrint_ = changed;
-  }
-  return printed;
 }
 
 void TMainWin::FlushViewOptions() {

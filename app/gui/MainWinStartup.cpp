@@ -5,6 +5,8 @@
 #include "app/gui/AboutBox.h"
 #include "app/gui/CommandMenus.h"
 #include "app/gui/MainWin.h"
+
+#include "app/gui/HelpWindow.h"
 #include "app/gui/Placement.h"
 #include "app/gui/ViewWindows.h"
 #include "files/ConfigTexts.h"
@@ -86,6 +88,7 @@ void TMainWin::FinishExit() {
   // Settings first, with every window's `ViewStatus` flag still set; then the windows go.
   core_.Shutdown();
   windows_->CloseAll();
+  if (help_) help_->close();
 }
 
 }  // namespace orvanix

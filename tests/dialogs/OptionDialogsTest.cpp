@@ -6,11 +6,13 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QRadioButton>
 #include <fstream>
 
 #include "DialogHelpers.h"
 #include "app/core/AnalyzerCore.h"
+#include "app/dialogs/AnnotationsDialog.h"
 #include "app/dialogs/DeviceDialog.h"
 #include "app/dialogs/DialogTexts.h"
 #include "app/dialogs/FileIoOptionsDialog.h"
@@ -34,6 +36,64 @@ bool PressOk(TDialogBase& dialog) {
   dialog.setResult(QDialog::Rejected);
   dialog.OnOk();
   return dialog.result() == QDialog::Accepted;
+}
+
+// ---- Annotations and Margins --------------------------------------------------------------
+
+TEST(AnnotationsDialogTest, FieldsMarginsAndComments) {
+  TRecordedMessages messages;
+  TPrintOptions options;
+  options.annotation1 = "Line one";
+  options.marginTop = 0.75f;
+  options.enableCommentBlock = 1;
+  options.comments[0] = "first";
+  options.comments[2] = "third";  // a blank second line kept between them
+  TAnnotationsDialog dialog(nullptr, options);
+  EXPECT_EQ(dialog.windowTitle(), "Annotations and Margins");
+  const auto& f = dialog.Widgets();
+  EXPECT_EQ(f.annotation1->text(), "Line one");
+  EXPECT_EQ(f.annotation1->maxLength(), 79);  // the configuration keeps 79 characters
+  EXPECT_EQ(f.margins[2]->text(), "0.75");
+  EXPECT_EQ(f.comments->toPlainText(), "first\n\nthird");
+
+  // Margins outside 0 ... 3 inches are refused, the field named.
+  f.margins[1]->setText("3.5");
+  EXPECT_FALSE(PressOk(dialog));
+  EXPECT_EQ(messages.Only().text, "Margins must be between 0 and 3 inches");
+  messages.Clear();
+  f.margins[1]->setText("-0.1");
+  EXPECT_FALSE(PressOk(dialog));
+  messages.Clear();
+  f.margins[1]->setText("inch");
+  EXPECT_FALSE(PressOk(dialog));
+  messages.Clear();
+  f.margins[1]->setText("1.25");
+  // Eleven comment lines do not fit the ten keys.
+  f.comments->setPlainText("1\n2\n3\n4\n5\n6\n7\n8\n9\n10\n11");
+  EXPECT_FALSE(PressOk(dialog));
+  EXPECT_EQ(messages.Only().text, "The comment block holds at most 10 lines");
+  messages.Clear();
+  f.comments->setPlainText(QString(256, 'x'));
+  EXPECT_FALSE(PressOk(dialog));
+  EXPECT_EQ(messages.Only().text, "A comment line holds at most 255 characters");
+  messages.Clear();
+  f.comments->setPlainText("a\n\nc\n\n");  // trailing blank lines dropped
+  ASSERT_TRUE(PressOk(dialog));
+  const TPrintOptions& r = dialog.Result();
+  EXPECT_EQ(r.annotation1, "Line one");
+  EXPECT_FLOAT_EQ(r.marginRight, 1.25f);
+  EXPECT_FLOAT_EQ(r.marginTop, 0.75f);
+  EXPECT_EQ(r.comments[0], "a");
+  EXPECT_EQ(r.comments[1], "");
+  EXPECT_EQ(r.comments[2], "c");
+  EXPECT_EQ(r.comments[3], "");
+  EXPECT_EQ(r.enableCommentBlock, 1);
+
+  dialog.OnDefaults();
+  EXPECT_EQ(f.annotation1->text(), "");
+  EXPECT_EQ(f.margins[0]->text(), "0.5");
+  EXPECT_FALSE(f.commentBlock->isChecked());
+  EXPECT_FALSE(f.comments->isEnabled());
 }
 
 // ---- Trigger Setup ------------------------------------------------------------------------

@@ -154,6 +154,7 @@ void GuiFixture::MakeFrame(bool show) {
   TMainWinOptions frameOptions;
   frameOptions.chooser = &chooser_;
   frameOptions.banner = false;
+  frameOptions.printDialog = printDialog_;
   frame_ = std::make_unique<TMainWin>(*core_, frameOptions);
   if (show && !frame_->ApplicationHidden()) frame_->show();
   QApplication::processEvents();

@@ -73,6 +73,8 @@ class GuiFixture : public ::testing::Test {
   TRecordingSink sink_;
   std::unique_ptr<TScopedMessageSink> scopedSink_;
   TScriptedChooser chooser_;
+  // Answers the print dialog of frames made from now on (null: Qt's print dialog).
+  std::function<bool(QPrinter&, QWidget*)> printDialog_;
   std::unique_ptr<TAnalyzerCore> core_;
   std::unique_ptr<TMainWin> frame_;
 };

@@ -126,28 +126,17 @@ TEST_F(MainWinTest, EnablingFollowsTheModeAndTheDocument) {
   EXPECT_TRUE(Action(kCmdModeRealTime)->isChecked());
   EXPECT_FALSE(Action(kCmdModePostProcess)->isChecked());
   // Features this program does not have yet stay greyed in every mode.
-  for (int32_t command : {kCmdImport,
-                          kCmdExport,
-                          kCmdDecimate,
-                          kCmdMerge,
-                          kCmdUndoEdit,
-                          kCmdCut,
-                          kCmdCopy,
-                          kCmdPasteInsert,
-                          kCmdPasteLink,
-                          kCmdPlay,
-                          kCmdFilter,
-                          kCmdViewTimeSeries,
-                          kCmdViewPhase,
-                          kCmdViewSpectrogram,
-                          kCmdViewSurface,
-                          kCmdSignalGenerator,
-                          kCmdThd,
-                          kCmdLoggingOn,
-                          kCmdTimeSeriesOptions,
-                          kCmdPrinterSetup,
-                          kCmdApplicationNotes}) {
+  for (int32_t command : {kCmdImport, kCmdExport, kCmdDecimate, kCmdMerge, kCmdUndoEdit, kCmdCut,
+                          kCmdCopy, kCmdPasteInsert, kCmdPasteLink, kCmdPlay, kCmdFilter,
+                          kCmdViewTimeSeries, kCmdViewPhase, kCmdViewSpectrogram, kCmdViewSurface,
+                          kCmdSignalGenerator, kCmdThd, kCmdLoggingOn, kCmdTimeSeriesOptions}) {
     EXPECT_FALSE(Enabled(command)) << command;
+  }
+
+  // What this program has is there in every mode.
+  for (int32_t command :
+       {kCmdCalibration, kCmdPrinterSetup, kCmdAnnotations, kCmdApplicationNotes}) {
+    EXPECT_TRUE(Enabled(command)) << command;
   }
 
   // Post-Processing without a document.

@@ -7,6 +7,7 @@
 #include <QImage>
 #include <QMessageBox>
 #include <QPainter>
+#include <QPrinter>
 #include <QPushButton>
 #include <QTimer>
 
@@ -15,6 +16,7 @@
 #include "ui/FileDialogs.h"
 #include "ui/Launcher.h"
 #include "ui/MessageBoxSink.h"
+#include "ui/PrintAbortDialog.h"
 #include "ui/TabbedList.h"
 #include "ui/TextPrinter.h"
 
@@ -151,6 +153,35 @@ TEST(TextPrintTest, LinesFlowOverPagesOnTheirTabStops) {
   EXPECT_TRUE(bytes.startsWith("%PDF"));
   EXPECT_GE(
       bytes.count("/Type /Page\n") + bytes.count("/Type /Page\r") + bytes.count("/Type /Page "), 2);
+}
+
+TEST(PrintAbortTest, CancelStopsAReportBetweenPages) {
+  TTextPrintJob job;
+  job.documentName = "Configuration Parameters";
+  job.fontFamily = "Arial";
+  for (int i = 0; i < 300; ++i) job.lines.push_back("Line " + std::to_string(i));
+  QTemporaryDir dir;
+  const QString pdf = dir.path() + "/cancelled.pdf";
+
+  // The dialog carries the job's name; its Cancel button ends the job after the page
+  // being drawn, and nothing is printed.
+  TPrintAbortDialog abort(nullptr, job.documentName);
+  abort.Open();
+  EXPECT_EQ(abort.windowTitle(), "Configuration Parameters");
+  EXPECT_TRUE(abort.isVisible());
+  QPrinter printer(QPrinter::HighResolution);
+  printer.setOutputFormat(QPrinter::PdfFormat);
+  printer.setOutputFileName(pdf);
+  const std::function<bool()> poll = abort.Poll();
+  int pages = 0;
+  const bool printed = PrintText(printer, job, [&] {
+    if (++pages == 2) abort.CancelButton()->click();
+    return poll();
+  });
+  EXPECT_FALSE(printed);
+  EXPECT_EQ(pages, 2);
+  EXPECT_TRUE(abort.Cancelled());
+  EXPECT_FALSE(QFile::exists(pdf));
 }
 
 TEST(TabbedListTest, FieldsSitOnTheStops) {

@@ -2,6 +2,7 @@
 // text is read back with pdftotext (poppler-utils); without it the test is skipped.
 #include <gtest/gtest.h>
 
+#include <QPrinter>
 #include <cstdlib>
 #include <filesystem>
 #include <regex>
@@ -65,6 +66,47 @@ TEST(Print, PdfHoldsTheSettingsBlockAndAnnotations) {
   job.printSettings = false;
   ASSERT_TRUE(plot.PrintToPdf(dir + "/bare.pdf", job));
   EXPECT_EQ(PdfText(dir + "/bare.pdf").find("Sampling:"), std::string::npos);
+}
+
+TEST(Print, TitleSwitchAndCancelledJobs) {
+  if (!HavePdfToText()) GTEST_SKIP() << "pdftotext not installed";
+  test::TFakeSource source(test::MakeProcessing(1, 4096, 0), test::MakeScaling(1));
+  ASSERT_TRUE(source.Ok());
+  source.Feed({{1000.0, 0.5}}, 2);
+  TOrvanePlot plot(&source);
+  TPrintJob job = plot.PrintJob();
+  job.title = "Bench seven";
+  const std::string dir = test::TempFolder("print-title");
+  ASSERT_TRUE(plot.PrintToPdf(dir + "/titled.pdf", job));
+  EXPECT_NE(PdfText(dir + "/titled.pdf").find("Bench seven"), std::string::npos);
+  job.printTitle = false;  // "PrintPlotTitle" is "FALSE"
+  ASSERT_TRUE(plot.PrintToPdf(dir + "/untitled.pdf", job));
+  const std::string untitled = PdfText(dir + "/untitled.pdf");
+  EXPECT_EQ(untitled.find("Bench seven"), std::string::npos);
+  EXPECT_TRUE(HasLine(untitled, "FFT size:", "4096"));
+
+  // Cancelled before the printer starts, before the plot or after it: no page comes out.
+  for (int cancelAt : {1, 2, 3}) {
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    const std::string path = dir + "/cancelled" + std::to_string(cancelAt) + ".pdf";
+    printer.setOutputFileName(QString::fromStdString(path));
+    int asked = 0;
+    EXPECT_FALSE(plot.Print(printer, job, [&] { return ++asked == cancelAt; }));
+    EXPECT_EQ(asked, cancelAt);
+    EXPECT_FALSE(std::filesystem::exists(path)) << cancelAt;
+  }
+  // Never cancelled: asked before the start, before and after the plot, and printed.
+  QPrinter printer(QPrinter::HighResolution);
+  printer.setOutputFormat(QPrinter::PdfFormat);
+  printer.setOutputFileName(QString::fromStdString(dir + "/whole.pdf"));
+  int asked = 0;
+  EXPECT_TRUE(plot.Print(printer, job, [&] {
+    ++asked;
+    return false;
+  }));
+  EXPECT_EQ(asked, 3);
+  EXPECT_TRUE(HasLine(PdfText(dir + "/whole.pdf"), "Sampling:", "44100 Hz"));
 }
 
 TEST(Print, UnwritablePdfFails) {
