@@ -67,11 +67,13 @@ void TPortAudioHost::Initialise() {
     if (info->maxInputChannels > 0) {
       device.maxChannels = info->maxInputChannels;
       device.latencySecs = info->defaultHighInputLatency;
+      device.lowLatencySecs = info->defaultLowInputLatency;
       inputs_.push_back(device);
     }
     if (info->maxOutputChannels > 0) {
       device.maxChannels = info->maxOutputChannels;
       device.latencySecs = info->defaultHighOutputLatency;
+      device.lowLatencySecs = info->defaultLowOutputLatency;
       outputs_.push_back(device);
     }
   }

@@ -19,6 +19,7 @@ struct TPortAudioDevice {
   int maxChannels = 0;       // of the direction the list was made for
   double defaultRateHz = 0;  // the device's preferred rate
   double latencySecs = 0;    // the device's default high latency in this direction
+  double lowLatencySecs = 0;  // and its default low latency
 };
 
 class TPortAudioHost {

@@ -33,11 +33,15 @@ TDeviceLists SystemDeviceLists() {
   TDeviceLists lists;
   lists.inputs = DeviceNames(TSoundDirection::Input);
   lists.outputs = DeviceNames(TSoundDirection::Output);
+  lists.details = SoundDeviceDetails;
   return lists;
 }
 
-std::string DeviceDetailsText(const std::string& inputName, const std::string& outputName) {
-  return Format(dlgtext::kDeviceDetails, inputName.c_str(), 0, 0, 0, outputName.c_str(), 0, 0, 0);
+std::string DeviceDetailsText(const TDeviceDetails& input, const TDeviceDetails& output) {
+  std::string text = Format(dlgtext::kDeviceDetails, DeviceDetailsLines(input).c_str(),
+                            DeviceDetailsLines(output).c_str());
+  while (!text.empty() && text.back() == '\r') text.pop_back();
+  return text;
 }
 
 TDeviceDialog::TDeviceDialog(QWidget* parent, const TDeviceSettings& current,
@@ -83,8 +87,19 @@ TDeviceDialog::TDeviceDialog(QWidget* parent, const TDeviceSettings& current,
 }
 
 void TDeviceDialog::ShowDetails() {
-  Messages().Report(DeviceDetailsText(Ss(f_.input->currentText()), Ss(f_.output->currentText())),
-                    dlgtext::kDeviceDetailsTitle, MessageIcon::Information);
+  auto detailsOf = [this](TSoundDirection direction, const QComboBox* list) {
+    TDeviceDetails details;
+    if (devices_.details) details = devices_.details(direction, list->currentIndex());
+    if (!details.known) {
+      details.known = true;
+      details.name = Ss(list->currentText());
+    }
+    return details;
+  };
+  const TDeviceDetails input = detailsOf(TSoundDirection::Input, f_.input);
+  const TDeviceDetails output = detailsOf(TSoundDirection::Output, f_.output);
+  Messages().Report(DeviceDetailsText(input, output), dlgtext::kDeviceDetailsTitle,
+                    MessageIcon::Information);
 }
 
 bool TDeviceDialog::Validate() {

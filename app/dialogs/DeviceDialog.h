@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "acquisition/DeviceDetails.h"
 #include "app/dialogs/DialogBase.h"
 #include "files/SettingsRecords.h"
 #include "ui/Launcher.h"
@@ -21,13 +22,15 @@ namespace orvanix {
 struct TDeviceLists {
   std::vector<std::string> inputs;
   std::vector<std::string> outputs;
+  // What the audio system knows of a device of the lists (null: the name only).
+  std::function<TDeviceDetails(TSoundDirection direction, int deviceId)> details;
 };
-// The sound ports' device lists of this machine.
+// The sound ports' device lists of this machine, with SoundDeviceDetails.
 TDeviceLists SystemDeviceLists();
 
-// The details text for the selected devices. The audio system names devices but does not
-// report the classic manufacturer, product and driver numbers; they show as 0.
-std::string DeviceDetailsText(const std::string& inputName, const std::string& outputName);
+// The details text for the selected devices: host API, card and driver, channels, rates,
+// widths and latencies of each.
+std::string DeviceDetailsText(const TDeviceDetails& input, const TDeviceDetails& output);
 
 class TDeviceDialog : public TDialogBase {
  public:
@@ -36,7 +39,8 @@ class TDeviceDialog : public TDialogBase {
                 std::function<void(MixerSide)> startMixer = {});
 
   const TDeviceSettings& Result() const { return result_; }
-  // The details button: the text of DeviceDetailsText, captioned "Device Details".
+  // The details button: the text of DeviceDetailsText for the devices selected in the
+  // lists, captioned "Device Details".
   void ShowDetails();
 
   struct Fields {

@@ -104,10 +104,10 @@ inline constexpr const char* kInputMixer = "Adjust Input Gain using Windows Mixe
 inline constexpr const char* kOutputMixer = "Adjust Output Gain using Windows Mixer Utility";
 inline constexpr const char* kDeviceDetailsButton = "De&vice Details...";  // our own
 inline constexpr const char* kDeviceDetailsTitle = "Device Details";
+// The audio system here has no manufacturer, product or driver numbers: each block lists
+// what PortAudio and ALSA know of the device instead (one "   Key = value" line each).
 inline constexpr const char* kDeviceDetails =
-    "Input Device Information:\r   Device Name = %s\r   Manufacturer ID = %d\r   Product ID = "
-    "%d\r   Driver Version = %d\r\rOutput Device Information:\r   Device Name = %s\r   "
-    "Manufacturer ID = %d\r   Product ID = %d\r   Driver Version = %d";
+    "Input Device Information:\r%s\rOutput Device Information:\r%s";
 
 // ---- Spectrum Display Options -------------------------------------------------------------
 inline constexpr const char* kSpectrumOptsTitle = "Spectrum Display Options";

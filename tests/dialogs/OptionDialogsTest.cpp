@@ -445,7 +445,26 @@ TEST(ScalingDialog, FieldsMapToTheRecordAndDependOnEachOther) {
 
 TEST(DeviceDialog, ListsDetailsAndMixers) {
   TRecordedMessages messages;
-  TDeviceLists devices{{"USB Mic", "Loopback"}, {"Speakers", "HDMI", "Loopback"}};
+  TDeviceLists devices{{"USB Mic", "Loopback"}, {"Speakers", "HDMI", "Loopback"}, {}};
+  // Each device described by what the audio system knows, so that the text shows whose
+  // details it took.
+  std::vector<std::pair<TSoundDirection, int>> asked;
+  devices.details = [&asked](TSoundDirection direction, int id) {
+    asked.emplace_back(direction, id);
+    TDeviceDetails d;
+    d.known = true;
+    d.name = direction == TSoundDirection::Input ? "USB Mic" : "HDMI";
+    d.hostApi = "ALSA";
+    d.channels = direction == TSoundDirection::Input ? 1 : 8;
+    d.defaultRateHz = 48000;
+    d.lowLatencySecs = 0.005;
+    d.highLatencySecs = 0.02;
+    d.probed = true;
+    d.rates = direction == TSoundDirection::Input ? std::vector<uint32_t>{44100, 48000}
+                                                  : std::vector<uint32_t>{48000, 96000, 192000};
+    d.bits = {16, 24};
+    return d;
+  };
   TDeviceSettings current;
   current.inputDeviceId = 7;  // beyond the list: the last device
   current.outputDeviceId = 1;
@@ -462,12 +481,19 @@ TEST(DeviceDialog, ListsDetailsAndMixers) {
 
   f.input->setCurrentIndex(0);
   dialog.ShowDetails();
+  EXPECT_EQ(asked, (std::vector<std::pair<TSoundDirection, int>>{{TSoundDirection::Input, 0},
+                                                                 {TSoundDirection::Output, 1}}));
   const auto m = messages.Only();
   EXPECT_EQ(m.caption, "Device Details");
   EXPECT_EQ(m.text,
-            "Input Device Information:\r   Device Name = USB Mic\r   Manufacturer ID = 0\r   "
-            "Product ID = 0\r   Driver Version = 0\r\rOutput Device Information:\r   Device Name "
-            "= HDMI\r   Manufacturer ID = 0\r   Product ID = 0\r   Driver Version = 0");
+            "Input Device Information:\r"
+            "   Device Name = USB Mic\r   Host API = ALSA\r   Channels = 1\r"
+            "   Default Sample Rate = 48000 Hz\r   Sample Rates = 44100, 48000 Hz\r"
+            "   Sample Widths = 16, 24 bits\r   Default Latency = 5.0 ms (low), 20.0 ms (high)\r"
+            "\rOutput Device Information:\r"
+            "   Device Name = HDMI\r   Host API = ALSA\r   Channels = 8\r"
+            "   Default Sample Rate = 48000 Hz\r   Sample Rates = 48000, 96000, 192000 Hz\r"
+            "   Sample Widths = 16, 24 bits\r   Default Latency = 5.0 ms (low), 20.0 ms (high)");
 
   ASSERT_TRUE(PressOk(dialog));
   EXPECT_EQ(dialog.Result().inputDeviceId, 0);
