@@ -403,6 +403,10 @@ class TAnalyzerCore {
   TSoundOutput* Output();
   // Recreates the ports for `InputDeviceID` / `OutputDeviceID` (after the device dialog).
   void RecreatePorts();
+  // Looks again for sound devices (plugged in or removed since start-up). Refused (false)
+  // while the analysis runs or any device is open. The configured devices keep their names
+  // where they are still there, though their numbers may move; the ports are made anew.
+  bool RescanDevices();
 
   // Data logging on or off (commands 159 and 160; Recorder mode switches it off).
   bool DataLogging() const;

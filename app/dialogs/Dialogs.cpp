@@ -94,6 +94,8 @@ bool RunMarkersDialog(QWidget* parent, TAnalyzerCore& core) {
 
 bool RunDeviceDialog(QWidget* parent, TAnalyzerCore& core) {
   core.Stop();
+  // Devices plugged in since start-up (or the last look) join the lists.
+  core.RescanDevices();
   TDeviceDialog dialog(parent, core.Settings().devices, SystemDeviceLists());
   if (!Accepted(dialog)) return false;
   return Apply(core, [&dialog](TAnalyzerSettings& s) { s.devices = dialog.Result(); });

@@ -17,6 +17,7 @@
 
 #include "app/gui/AppIcon.h"
 #include "app/gui/CommandMenus.h"
+#include "app/gui/DeviceWatcher.h"
 #include "app/gui/GuiCoreDialogs.h"
 #include "app/gui/GuiTexts.h"
 #include "app/gui/HelpWindow.h"
@@ -99,6 +100,15 @@ TMainWin::TMainWin(TAnalyzerCore& core, const TMainWinOptions& options)
 
   statusTimer_.setSingleShot(true);
   connect(&statusTimer_, &QTimer::timeout, this, &TMainWin::RefreshStatus);
+
+  if (!options_.deviceFolder.isEmpty()) {
+    deviceWatcher_ = new TDeviceWatcher(this, options_.deviceFolder);
+    connect(deviceWatcher_, &TDeviceWatcher::DevicesChanged, this,
+            &TMainWin::RescanDevicesWhenIdle);
+  }
+  deviceRetry_.setSingleShot(true);
+  deviceRetry_.setInterval(2000);
+  connect(&deviceRetry_, &QTimer::timeout, this, &TMainWin::RescanDevicesWhenIdle);
 
   setAcceptDrops(true);
   resize(kInitialWidth, kInitialHeight);
@@ -273,6 +283,15 @@ bool TMainWin::OpenDroppedPaths(const QStringList& paths) {
   commands_->SetHistory(core_.FileHistory());
   UpdateCommands();
   return opened;
+}
+
+void TMainWin::RescanDevicesWhenIdle() {
+  // A device change during a run, a dialog or playback from the generator waits: the lists
+  // must not change under them. Looked at again shortly.
+  if (exited_) return;
+  if (core_.IsRunning() || QApplication::activeModalWidget() || !core_.RescanDevices()) {
+    deviceRetry_.start();
+  }
 }
 
 void TMainWin::changeEvent(QEvent* event) {

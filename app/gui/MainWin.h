@@ -33,6 +33,7 @@ class QPrinter;
 namespace orvanix {
 
 class TCommandMenus;
+class TDeviceWatcher;
 class TFileChooser;
 class TGuiCoreDialogs;
 class THelpWindow;
@@ -48,6 +49,9 @@ struct TMainWinOptions {
   // The platform's print dialog on the frame's printer; false when cancelled. Null: Qt's
   // print dialog. (Tests set the printer up without one.)
   std::function<bool(QPrinter& printer, QWidget* parent)> printDialog;
+  // Where sound devices appear and vanish (the platform's device-change signal); empty:
+  // nothing is watched.
+  QString deviceFolder = QStringLiteral("/dev/snd");
 };
 
 class TMainWin : public QMainWindow, public TAnalyzerObserver {
@@ -91,6 +95,10 @@ class TMainWin : public QMainWindow, public TAnalyzerObserver {
   // documentation root ("docs/guide/calibration.md"); it says so when the page is missing.
   THelpWindow* ShowHelp(const QString& page);
   THelpWindow* HelpWindow() const;
+
+  // The device-change signal (null when nothing is watched). On a change the sound devices
+  // are looked for again as soon as no run, dialog or open device is in the way.
+  TDeviceWatcher* DeviceWatcher() const { return deviceWatcher_; }
 
   // The printer the views print on, as File > Printer Setup left it (landscape at first).
   QPrinter& Printer();
@@ -146,6 +154,7 @@ class TMainWin : public QMainWindow, public TAnalyzerObserver {
   bool PrinterSetupCommand();
   bool HelpCommand(int32_t command);
   void ShowAbout();
+  void RescanDevicesWhenIdle();
 
   // Start-up and exit (MainWinStartup.cpp).
   void RestoreFramePlacementFrom(const TProfile& profile);
@@ -177,6 +186,8 @@ class TMainWin : public QMainWindow, public TAnalyzerObserver {
   std::unique_ptr<QPrinter> printer_;
   QPointer<THelpWindow> help_;
   bool printing_ = false;
+  TDeviceWatcher* deviceWatcher_ = nullptr;
+  QTimer deviceRetry_;
   bool exited_ = false;
 };
 

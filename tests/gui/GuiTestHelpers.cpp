@@ -155,6 +155,8 @@ void GuiFixture::MakeFrame(bool show) {
   frameOptions.chooser = &chooser_;
   frameOptions.banner = false;
   frameOptions.printDialog = printDialog_;
+  // Not the machine's own device nodes.
+  frameOptions.deviceFolder = QString::fromStdString(Path("snd"));
   frame_ = std::make_unique<TMainWin>(*core_, frameOptions);
   if (show && !frame_->ApplicationHidden()) frame_->show();
   QApplication::processEvents();
