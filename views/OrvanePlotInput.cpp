@@ -4,6 +4,7 @@
 #include <QClipboard>
 #include <QContextMenuEvent>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMenu>
@@ -189,6 +190,7 @@ void TOrvanePlot::WriteTextFileWithDialog() {
       this, QString::fromUtf8(viewtext::kTextFileDialogTitle),
       QString::fromStdString(textDirectory_), QString::fromUtf8(viewtext::kTextFileFilter));
   if (path.isEmpty()) return;
+  textDirectory_ = QFileInfo(path).absolutePath().toStdString();  // the next one starts here
   WriteTextFile(path.toStdString());
 }
 

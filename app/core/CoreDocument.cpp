@@ -78,6 +78,9 @@ bool TAnalyzerCore::OpenWave(const std::string& path) {
     d.settings.calibration = record;
   }
   wave->Seek(0);
+  // However it was opened (dialog, drop, history, start-up), the next wave-file dialog starts
+  // beside it.
+  SetLastFolder(kFolderWave, FolderOf(path));
   d.document = std::move(wave);
   d.pendingUntitled = false;
   d.TakeDocumentFormat();

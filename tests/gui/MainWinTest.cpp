@@ -2,6 +2,7 @@
 // history, dropped files, the Open flow, exit with placements, and the hidden start.
 #include <QAction>
 #include <QApplication>
+#include <QDir>
 #include <QFile>
 #include <QKeySequence>
 #include <QMdiArea>
@@ -244,6 +245,43 @@ TEST_F(MainWinTest, SaveAsAndDeleteUseTheirDialogs) {
   EXPECT_EQ(chooser_.Requests().back().filter, "Wave Files (*.wav)|*.wav|");
   EXPECT_TRUE(sink_.Contains("Are you sure you want to delete: " + Path("orig.wav")));
   EXPECT_FALSE(QFile::exists(QString::fromStdString(Path("orig.wav"))));
+}
+
+// Every way of opening a file makes its folder the one the next wave-file dialog starts in,
+// and so does a Save As; never the configured wave folder once another was used.
+TEST_F(MainWinTest, SaveDialogStartsInTheFolderLastUsed) {
+  MakeFrame();
+  ASSERT_TRUE(frame_->RunCommand(kCmdModePostProcess));
+  for (const char* folder : {"dropped", "chosen", "saved"}) {
+    ASSERT_TRUE(QDir(scratch_.path()).mkpath(folder));
+  }
+  const std::string dropped = ShortToneFile("dropped/a.wav");
+  const std::string chosen = ShortToneFile("chosen/b.wav");
+  auto saveDialogFolder = [&] {
+    chooser_.Answer("");  // cancelled: only where it started matters
+    frame_->RunCommand(kCmdSaveAs);
+    return chooser_.Requests().back().folder;
+  };
+
+  ASSERT_TRUE(frame_->OpenDroppedPaths({QString::fromStdString(dropped)}));
+  EXPECT_EQ(saveDialogFolder(), Path("dropped"));
+
+  chooser_.Answer(chosen);
+  ASSERT_TRUE(frame_->RunCommand(kCmdOpen));
+  EXPECT_EQ(chooser_.Requests().back().folder, Path("dropped"));
+  EXPECT_EQ(saveDialogFolder(), Path("chosen"));
+
+  // The history's second item is the dropped file.
+  ASSERT_TRUE(frame_->RunCommand(kCmdHistory2));
+  ASSERT_EQ(core_->DocumentName(), dropped);
+  EXPECT_EQ(saveDialogFolder(), Path("dropped"));
+
+  chooser_.Answer(Path("saved/c.wav"));
+  ASSERT_TRUE(frame_->RunCommand(kCmdSaveAs));
+  EXPECT_EQ(saveDialogFolder(), Path("saved"));
+  chooser_.Answer("");
+  frame_->RunCommand(kCmdOpen);
+  EXPECT_EQ(chooser_.Requests().back().folder, Path("saved"));
 }
 
 TEST_F(MainWinTest, OnlyTheFirstDroppedFileOpens) {
