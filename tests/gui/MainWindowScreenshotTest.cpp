@@ -10,6 +10,7 @@
 #include <QPixmap>
 #include <QPushButton>
 #include <QTimer>
+#include <algorithm>
 #include <cstdlib>
 
 #include "acquisition/RunLoop.h"
@@ -21,6 +22,7 @@
 #include "files/Configuration.h"
 #include "tests/gui/GuiTestHelpers.h"
 #include "ui/ColorChooser.h"
+#include "ui/TabbedList.h"
 
 namespace orvanix::test {
 namespace {
@@ -127,6 +129,23 @@ TEST_F(MainWindowScreenshotTest, LinearAndOctaveAxes) {
   }
 }
 
+// The darkest grey level among the pixels of `rect` in `image` (logical coordinates).
+int Darkest(const QImage& image, const QRect& rect) {
+  const double ratio = image.devicePixelRatio();
+  int darkest = 255;
+  for (int y = int(rect.top() * ratio); y <= int(rect.bottom() * ratio); ++y) {
+    for (int x = int(rect.left() * ratio); x <= int(rect.right() * ratio); ++x) {
+      if (x >= 0 && y >= 0 && x < image.width() && y < image.height()) {
+        darkest = std::min(darkest, qGray(image.pixel(x, y)));
+      }
+    }
+  }
+  return darkest;
+}
+
+// Each picture shows every item of its menu whole, one under the other, each with its text
+// drawn; at start-up in Real-Time mode without a document the items the user cannot use are
+// drawn greyed and the others in full.
 TEST_F(MainWindowScreenshotTest, MenusOfTheFrame) {
   MakeFrame();
   frame_->StartUp({});
@@ -136,10 +155,33 @@ TEST_F(MainWindowScreenshotTest, MenusOfTheFrame) {
     frame_->UpdateCommands();
     menu->adjustSize();
     const QImage image = menu->grab().toImage();
-    EXPECT_GT(image.height(), 100);
+    const QRect picture(QPoint(0, 0), image.size() / image.devicePixelRatio());
+    int previousBottom = -1;
+    for (QAction* action : menu->actions()) {
+      if (!action->isVisible()) continue;
+      const QRect item = menu->actionGeometry(action);
+      EXPECT_TRUE(picture.contains(item)) << action->text().toStdString();
+      EXPECT_GT(item.top(), previousBottom) << action->text().toStdString();
+      previousBottom = item.bottom();
+      if (action->isSeparator()) continue;
+      // Text is drawn: something in the row is far darker than the menu's background.
+      EXPECT_LT(Darkest(image, item), 160) << action->text().toStdString();
+    }
     QString name = QString::fromUtf8(title).remove('&').toLower();
     ASSERT_TRUE(
         image.save(QString::fromStdString(Output("main-menu-" + name.toStdString() + ".png"))));
+
+    if (std::string(title) != "&File") continue;
+    auto darkest = [&](int32_t command) {
+      return Darkest(image, menu->actionGeometry(frame_->Commands().Action(command)));
+    };
+    // Greyed: New (Real-Time mode), Close and Save (no document), Import (Real-Time mode).
+    // In full: Open, Delete (no document is open), Printer Setup, Exit.
+    for (int32_t greyed : {kCmdNew, kCmdClose, kCmdSave, kCmdImport}) {
+      for (int32_t usable : {kCmdOpen, kCmdDelete, kCmdPrinterSetup, kCmdExit}) {
+        EXPECT_LT(darkest(usable) + 40, darkest(greyed)) << greyed << " against " << usable;
+      }
+    }
   }
 }
 
@@ -153,7 +195,23 @@ TEST_F(MainWindowScreenshotTest, ConfigurationDetails) {
     ASSERT_NE(dialog, nullptr);
     dialog->resize(560, 640);
     QApplication::processEvents();
-    grabbed = dialog->grab().toImage().save(QString::fromStdString(Output("main-config-view.png")));
+    const QImage image = dialog->grab().toImage();
+    grabbed = image.save(QString::fromStdString(Output("main-config-view.png")));
+    // The picture shows the report: every line in the list, the first rows drawn in the
+    // list's visible part with their text.
+    const std::vector<std::string> report = core_->ConfigurationReport();
+    TTabbedList* list = dialog->List();
+    ASSERT_EQ(list->count(), int(report.size()));
+    int drawn = 0;
+    for (int row = 0; row < list->count(); ++row) {
+      EXPECT_EQ(list->item(row)->text().toStdString(), report[size_t(row)]);
+      const QRect rect = list->visualItemRect(list->item(row));
+      if (report[size_t(row)].empty() || !list->viewport()->rect().contains(rect)) continue;
+      const QRect inDialog(list->viewport()->mapTo(dialog, rect.topLeft()), rect.size());
+      EXPECT_LT(Darkest(image, inDialog), 160) << report[size_t(row)];
+      ++drawn;
+    }
+    EXPECT_GT(drawn, 10);
     dialog->DoneButton()->click();
   });
   ASSERT_TRUE(frame_->RunCommand(kCmdViewConfiguration));
