@@ -30,9 +30,10 @@ namespace {
 constexpr const char* kGuideFolder = "docs/guide";
 constexpr const char* kReadme = "README.md";
 // The guide's reading order; pages not named here follow alphabetically.
-constexpr const char* kPageOrder[] = {"contents.md",         "getting-started.md", "main-window.md",
-                                      "spectrum-view.md",    "settings.md",        "calibration.md",
-                                      "application-notes.md"};
+constexpr const char* kPageOrder[] = {
+    "contents.md",    "getting-started.md", "main-window.md",      "spectrum-view.md",
+    "time-series.md", "spectrogram.md",     "surface.md",          "phase.md",
+    "settings.md",    "calibration.md",     "application-notes.md"};
 
 int OrderOf(const QString& fileName) {
   for (int i = 0; i < int(std::size(kPageOrder)); ++i) {
