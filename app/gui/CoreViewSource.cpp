@@ -108,6 +108,29 @@ void TCoreViewSource::ShowProperties() {
 }
 
 void TCoreViewSource::ShowHelp() {
+  // The view's own page of the user guide.
+  const char* page = nullptr;
+  switch (optionsCommand_) {
+    case kCmdTimeSeriesOptions:
+      page = "docs/guide/time-series.md";
+      break;
+    case kCmdSpectrogramOptions:
+      page = "docs/guide/spectrogram.md";
+      break;
+    case kCmdSurfaceOptions:
+      page = "docs/guide/surface.md";
+      break;
+    case kCmdPhaseOptions:
+      page = "docs/guide/phase.md";
+      break;
+    default:
+      break;
+  }
+  auto* frame = owner_ ? qobject_cast<TMainWin*>(owner_->window()) : nullptr;
+  if (frame && page) {
+    frame->ShowHelp(QString::fromUtf8(page));
+    return;
+  }
   RunFrameCommand(kCmdHelpContents);
 }
 

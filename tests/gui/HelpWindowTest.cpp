@@ -12,7 +12,12 @@
 
 #include "app/core/Commands.h"
 #include "app/gui/HelpWindow.h"
+#include "app/gui/PlotViewWindows.h"
+#include "app/gui/ViewWindows.h"
 #include "tests/gui/GuiTestHelpers.h"
+#include "views/PhasePlot.h"
+#include "views/Spectrogram.h"
+#include "views/SurfacePlot.h"
 
 namespace orvanix::test {
 namespace {
@@ -78,6 +83,30 @@ TEST_F(HelpWindowTest, HelpCommandsShowTheGuideRenderedWithItsLinksAndPictures) 
   EXPECT_EQ(help->CurrentPage(), "README.md");  // searching keeps the page shown
   // Exit closes it.
   CloseFrame();
+}
+
+// A view's Help item opens that view's own page, not the contents.
+TEST_F(HelpWindowTest, EachViewsHelpOpensItsPage) {
+  RegisterPlotViews();
+  MakeFrame();
+  frame_->StartUp({});
+  struct View {
+    int32_t command;
+    WindowKind kind;
+    const char* page;
+  };
+  for (const View& view : {View{kCmdViewSpectrogram, kWindowSpectrogram, "spectrogram.md"},
+                           View{kCmdViewSurface, kWindowSurface, "surface.md"},
+                           View{kCmdViewPhase, kWindowPhase, "phase.md"}}) {
+    ASSERT_TRUE(frame_->RunCommand(view.command));
+    QWidget* window = frame_->Windows().SubWindow(view.kind);
+    ASSERT_NE(window, nullptr) << view.page;
+    if (auto* plot = window->findChild<TSpectrogram*>()) emit plot->HelpRequested();
+    if (auto* plot = window->findChild<TSurfacePlot*>()) emit plot->HelpRequested();
+    if (auto* plot = window->findChild<TPhasePlot*>()) emit plot->HelpRequested();
+    ASSERT_NE(frame_->HelpWindow(), nullptr) << view.page;
+    EXPECT_EQ(frame_->HelpWindow()->CurrentPage(), QString("docs/guide/") + view.page);
+  }
 }
 
 TEST_F(HelpWindowTest, SearchFindsThePagesHoldingEveryWord) {
