@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "acquisition/PortAudioHost.h"
 #include "acquisition/RunLoopTypes.h"
 #include "acquisition/SoundOutput.h"
 #include "app/core/AnalyzerCore.h"
@@ -89,6 +90,7 @@ void TSignalGenerator::CreateOutput(int deviceId) {
   deviceId_ = deviceId;
   output_ =
       std::make_unique<TSoundOutput>(TSoundPort::ClampDeviceId(TSoundDirection::Output, deviceId));
+  outputSession_ = TPortAudioHost::Instance().Session();
   output_->SetFormat(format_.sampleRate, format_.channels, format_.bytesPerSample);
   SetVolume(volume_);
 }
@@ -104,6 +106,8 @@ bool TSignalGenerator::Start() {
   if (!buffer_) return false;
   // The output object is made when first needed: building and saving never start the audio
   // system.
+  // Devices looked for again since the output was made may have moved to other numbers.
+  if (output_ && outputSession_ != TPortAudioHost::Instance().Session()) output_.reset();
   if (!output_) CreateOutput(deviceId_);
   if (!output_->HasDevice()) {
     ReportError(kMsgNoSoundCards);

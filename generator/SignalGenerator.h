@@ -110,6 +110,7 @@ class TSignalGenerator {
   TNoiseResources noise_;
   int deviceId_ = -1;
   std::unique_ptr<TSoundOutput> output_;
+  uint32_t outputSession_ = 0;  // the audio system's device list the output was made from
   std::unique_ptr<TWaveData> buffer_;
   WaveFormat format_;
   WaveFormat builtFrom_;  // the analyzer's format at the last build
