@@ -136,6 +136,11 @@ class TRunLoop {
     blockLimit_ = blocks;
   }
   void ForceTrigger() { forceTrigger_ = true; }
+  // Automation's "[Reset Overload]": overload status and count back to 0.
+  void ResetOverload() {
+    overload_ = false;
+    overloadCount_ = 0;
+  }
   // Timed runs: Real-Time and recording stop once the input has delivered `frames` frames
   // (0: no limit), and a recording or history holds exactly that many. Kept across starts.
   void SetInputFrameLimit(uint64_t frames) { inputFrameLimit_ = frames; }

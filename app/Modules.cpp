@@ -2,6 +2,7 @@
 
 #include "app/core/CoreModule.h"
 #include "app/edit/EditModule.h"
+#include "automation/AutomationModule.h"
 #include "generator/GeneratorModule.h"
 #include "measure/MeasureModule.h"
 #ifdef ORVANIX_WITH_GUI
@@ -19,6 +20,8 @@ void RegisterProgramModules() {
   RegisterModule(EditModuleInfo());
   RegisterModule(TGeneratorModule::Info());
   RegisterMeasureModule();
+  // Last among the listeners: advise links go out after every window has seen the block.
+  RegisterModule(TAutomationModule::Info());
 #ifdef ORVANIX_WITH_GUI
   RegisterPlotViews();
   RegisterEditGui();

@@ -287,6 +287,13 @@ class TAnalyzerCore {
   void SetInputFrameLimit(uint64_t frames);
   // Automation: the next trigger search succeeds at once.
   void ForceTrigger();
+  // Automation's poke: `samples` (raw integer values of the format) fill the left block
+  // from its start (the rest is silence), the averages are reset and the block is processed
+  // and announced as an acquired one. Only while stopped in Real-Time mode: false (busy)
+  // otherwise, and nothing changes.
+  bool ProcessSamples(const std::vector<int32_t>& samples);
+  // Whether the core runs without windows (`tessiva --headless`, tests).
+  bool Headless() const;
   uint64_t BlockCount() const;
   double AnalysisTime() const;
   // Lets events be processed until the run stops or `timeoutMsec` passes (headless runs,

@@ -1,0 +1,43 @@
+// The automation server's own names and texts, shared by the server, the clients and the
+// tests.
+#pragma once
+
+#include <cctype>
+#include <string_view>
+
+namespace orvanix {
+
+inline constexpr const char* kServiceName = "Tessiva";
+inline constexpr const char* kTopicName = "Data";
+inline constexpr const char* kSocketFileName = "tessiva.sock";
+// The environment variable that names another socket (clients and `--serve`).
+inline constexpr const char* kSocketEnvironment = "TESSIVA_SOCKET";
+
+// Answer words.
+inline constexpr const char* kAnswerOk = "ok";
+inline constexpr const char* kAnswerProcessed = "processed";
+inline constexpr const char* kAnswerNotProcessed = "not-processed";
+inline constexpr const char* kAnswerBusy = "busy";
+
+// Error lines.
+inline constexpr const char* kRefusedOtherUser = "refused: the server belongs to another user";
+inline constexpr const char* kRefusedNoSlot = "refused: all 20 conversations are in use";
+inline constexpr const char* kErrorLineTooLong = "line too long";
+inline constexpr const char* kErrorUnknownItem = "unknown item";
+inline constexpr const char* kErrorNoData = "no data for this item";
+inline constexpr const char* kErrorNoLink = "no advise link on this item";
+inline constexpr const char* kErrorUnknownTopic = "unknown service or topic";
+
+// The classic exchange compared service and topic names without regard to case.
+inline bool SameName(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    if (std::tolower(static_cast<unsigned char>(a[i])) !=
+        std::tolower(static_cast<unsigned char>(b[i]))) {
+      return false;
+    }
+  }
+  return true;
+}
+
+}  // namespace orvanix
