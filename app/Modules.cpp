@@ -3,6 +3,7 @@
 #include "app/core/CoreModule.h"
 #include "app/edit/EditModule.h"
 #include "automation/AutomationModule.h"
+#include "automation/MacroModule.h"
 #include "generator/GeneratorModule.h"
 #include "measure/MeasureModule.h"
 #ifdef ORVANIX_WITH_GUI
@@ -22,6 +23,7 @@ void RegisterProgramModules() {
   RegisterMeasureModule();
   // Last among the listeners: advise links go out after every window has seen the block.
   RegisterModule(TAutomationModule::Info());
+  RegisterModule(TMacroModule::Info());
 #ifdef ORVANIX_WITH_GUI
   RegisterPlotViews();
   RegisterEditGui();

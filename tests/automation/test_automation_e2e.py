@@ -190,6 +190,51 @@ class EndToEnd(unittest.TestCase):
                                   "request", "0"], capture_output=True, text=True)
         self.assertEqual(missing.returncode, 3)
 
+    def run_macro(self, text):
+        path = os.path.join(self.folder, "run.mac")
+        with open(path, "w") as out:
+            out.write(text)
+        env = dict(os.environ, XDG_CONFIG_HOME=self.folder, XDG_DATA_HOME=self.folder)
+        return subprocess.run([TESSIVA, "--headless", "--settings",
+                               os.path.join(self.folder, "macro.ini")] + COMMON + [path],
+                              env=env, capture_output=True, text=True, timeout=120)
+
+    def test_macro_file_runs_its_sequence_into_its_output_file(self):
+        out = os.path.join(self.folder, "results.txt")
+        done = self.run_macro(
+            "; measure the tone\n"
+            "SetOutputFile %s\n"
+            "Send [File Open %s]\n"
+            "Send [Set FFT Size 4096]\n"
+            "GoTo step\n"
+            "Output FFT Size\n"
+            "OutputComment end of run\n"
+            "MacroEnd\n"
+            "Label step\n"
+            "Loop 2\n"
+            "Send [Single Step]\n"
+            "Output Peak Frequency\n"
+            "LoopEnd\n"
+            "Return\n" % (out, self.wave))
+        self.assertEqual(done.returncode, 0, done.stderr)
+        with open(out) as results:
+            lines = results.read().split("\n")
+        self.assertEqual(len(lines), 5, lines)
+        self.assertAlmostEqual(float(lines[0]), TONE_HZ, places=3)
+        self.assertEqual(lines[1], lines[0])
+        self.assertEqual(lines[2:], [str(N), "end of run", ""])
+
+    def test_macro_error_names_its_line_and_fails(self):
+        failed = self.run_macro("Send [Set FFT Size 1024]\nSend [Make Coffee]\nSend [Run]\n")
+        self.assertEqual(failed.returncode, 1)
+        self.assertIn("Macro Command Processor: DDE Execute command \"Send [Make Coffee]\" "
+                      "at line 1 cannot be processed", failed.stderr)
+        missing = subprocess.run([TESSIVA, "--headless", os.path.join(self.folder, "none.mac")],
+                                 capture_output=True, text=True, timeout=60,
+                                 env=dict(os.environ, XDG_CONFIG_HOME=self.folder))
+        self.assertEqual(missing.returncode, 1)
+        self.assertIn("Failure opening macro file", missing.stderr)
+
     def test_another_user_is_refused(self):
         runner = shutil.which("setpriv")
         if os.geteuid() != 0 or not runner:
