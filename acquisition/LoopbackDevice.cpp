@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "acquisition/LoopbackImpulse.h"
 #include "acquisition/SoundPort.h"
 #include "acquisition/SoundTexts.h"
 
@@ -116,12 +117,26 @@ TLoopbackDevice::~TLoopbackDevice() {
   StopThread();
 }
 
-void TLoopbackDevice::SetSettings(const TLoopbackSettings& settings) {
+bool TLoopbackDevice::SetSettings(const TLoopbackSettings& settings, std::string* error) {
   StopThread();
-  settings_ = settings;
+  bool ok = true;
+  const TLoopbackSettings wanted = settings;  // `settings` may be our own record
+  const std::string* paths[2] = {&wanted.impulseLeft, &wanted.impulseRight};
+  settings_ = wanted;
   settings_.Normalise();
+  for (int channel = 0; channel < 2; ++channel) {
+    std::vector<float> taps;
+    std::string reason;
+    if (!paths[channel]->empty() && !ReadLoopbackImpulse(*paths[channel], taps, reason)) {
+      ok = false;
+      if (error && error->empty()) *error = reason;
+      (channel == 0 ? settings_.impulseLeft : settings_.impulseRight).clear();
+    }
+    convolvers_[channel].SetResponse(taps);
+  }
   ResetInputPath();
   StartThreadIfNeeded();
+  return ok;
 }
 
 void TLoopbackDevice::SetSource(TSource source) {
@@ -189,6 +204,8 @@ void TLoopbackDevice::StopSide(TSoundDirection side) {
 }
 
 void TLoopbackDevice::ResetInputPath() {
+  convolvers_[0].Reset();
+  convolvers_[1].Reset();
   delayLine_.assign(settings_.delaySamples, 0.0);
   delayPos_ = 0;
   noiseState_ = 0x9E3779B97F4A7C15ull ^ settings_.noiseSeed;
@@ -325,6 +342,9 @@ void TLoopbackDevice::ProduceInput(uint32_t frames) {
       wireRight_[i] += sourceRight_[i];
     }
   }
+
+  convolvers_[0].Process(wireLeft_.data(), frames);
+  convolvers_[1].Process(wireRight_.data(), frames);
 
   const double gain = settings_.gain;
   const double noise = settings_.noiseLevel;

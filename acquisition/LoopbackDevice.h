@@ -7,7 +7,8 @@
 //   channels, a mono input hears the left channel. Equal rates on both sides pass every sample
 //   through unchanged (with gain 1 and no noise, a 16-bit sample arrives as the same 16-bit
 //   sample); different rates are bridged by linear interpolation.
-// - TLoopbackSettings add a delay to one channel, a gain and white noise.
+// - TLoopbackSettings add an impulse response per channel (a room, a pure delay), a delay to
+//   one channel, a gain and white noise.
 // - Paced by a real clock: a thread that sleeps on the steady clock and, each tick, moves as
 //   many frames as the elapsed time at the input's rate asks for (the output's rate when only
 //   the output runs), in the ports' own device callbacks, so buffer-done notices reach the main
@@ -30,6 +31,7 @@
 #include <vector>
 
 #include "acquisition/DeviceStream.h"
+#include "acquisition/LoopbackConvolver.h"
 #include "acquisition/LoopbackSettings.h"
 #include "engine/WaveFormat.h"
 
@@ -48,8 +50,10 @@ class TLoopbackDevice {
 
   static TLoopbackDevice& Instance();
 
-  // Takes effect at once (normalised first); the delay line restarts with silence.
-  void SetSettings(const TLoopbackSettings& settings);
+  // Takes effect at once (normalised first); the delay line restarts with silence. The
+  // impulse response files are read here: false, with the reason in `error` when given, when
+  // one cannot be read (that channel then has none; everything else applies).
+  bool SetSettings(const TLoopbackSettings& settings, std::string* error = nullptr);
   const TLoopbackSettings& Settings() const { return settings_; }
   // An empty function removes the source.
   void SetSource(TSource source);
@@ -102,6 +106,7 @@ class TLoopbackDevice {
   uint64_t bridgeIn_ = 0;
   uint64_t bridgeOut_ = 0;
 
+  TLoopbackConvolver convolvers_[2];  // left, right
   std::vector<double> delayLine_;
   uint32_t delayPos_ = 0;
   uint64_t noiseState_ = 1;

@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <string>
 
 namespace orvanix {
 
@@ -14,6 +15,8 @@ inline constexpr const char* kLoopbackKeyDelaySamples = "DelaySamples";
 inline constexpr const char* kLoopbackKeyGain = "Gain";
 inline constexpr const char* kLoopbackKeyNoiseLevel = "NoiseLevel";
 inline constexpr const char* kLoopbackKeyNoiseSeed = "NoiseSeed";
+inline constexpr const char* kLoopbackKeyImpulseLeft = "ImpulseResponseLeft";
+inline constexpr const char* kLoopbackKeyImpulseRight = "ImpulseResponseRight";
 
 struct TLoopbackSettings {
   // About 21 s at 48 kHz: a room-sized delay with margin, and a bounded delay line.
@@ -25,6 +28,10 @@ struct TLoopbackSettings {
   float gain = 1.0f;          // linear factor from output to input, 0 ... kMaxGain
   float noiseLevel = 0.0f;    // RMS of added white Gaussian noise, fraction of full scale, 0 ... 1
   uint32_t noiseSeed = 1;     // the noise restarts from this seed whenever the input starts
+  // Mono wave files (LoopbackImpulse.h) convolved with each channel on its way, before the
+  // gain, the delay and the noise; empty for none.
+  std::string impulseLeft;
+  std::string impulseRight;
 
   // Clamps every field into its range; a NaN gain or noise level becomes its default.
   void Normalise() {

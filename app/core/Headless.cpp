@@ -281,6 +281,23 @@ bool GiveModuleOptions(TAnalyzerCore& core, const THeadlessOptions& o) {
   return true;
 }
 
+// The Loopback's impulse responses and noise from the command line; false (reported) when a
+// response cannot be read.
+bool ApplyLoopbackOptions(const THeadlessOptions& o) {
+  if (o.loopbackIrLeft.empty() && o.loopbackIrRight.empty() && !o.loopbackNoiseDb) return true;
+  TLoopbackSettings settings = TLoopbackDevice::Instance().Settings();
+  if (!o.loopbackIrLeft.empty()) settings.impulseLeft = o.loopbackIrLeft;
+  if (!o.loopbackIrRight.empty()) settings.impulseRight = o.loopbackIrRight;
+  if (o.loopbackNoiseDb)
+    settings.noiseLevel = static_cast<float>(std::pow(10.0, *o.loopbackNoiseDb / 20.0));
+  std::string error;
+  if (!TLoopbackDevice::Instance().SetSettings(settings, &error)) {
+    std::fprintf(stderr, "tessiva: %s\n", error.c_str());
+    return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 int RunHeadless(int argc, char** argv) {
@@ -326,6 +343,8 @@ int RunHeadless(int argc, char** argv) {
           }
         });
   }
+
+  if (!ApplyLoopbackOptions(o)) return 2;
 
   core.StartUp(o.argument);
   ApplyOverrides(core, o);

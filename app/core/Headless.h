@@ -23,6 +23,11 @@ struct THeadlessOptions {
   std::string device;          // --device
   double loopbackToneHz = 0;   // --loopback-tone
   uint64_t blocks = 0;         // --blocks
+
+  // The Loopback's impulse response files and noise level (dB re full scale).
+  std::string loopbackIrLeft, loopbackIrRight;  // --loopback-ir, --loopback-ir-right
+  std::optional<double> loopbackNoiseDb;        // --loopback-noise
+
   // Settings overrides; unset ones keep the configured value.
   std::optional<int> fftSize, windowType, averageBlocks, averageType, overlap, channelMode, rate,
       channels, bits, ampScale, freqScale, decimation;

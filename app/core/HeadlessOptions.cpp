@@ -72,6 +72,11 @@ std::string HeadlessUsage() {
          "  --output FILE.wav      save the recording there\n"
          "  --device NAME          use the input and output device of that name (e.g. Loopback)\n"
          "  --loopback-tone HZ     feed the Loopback input a sine of HZ at half full scale\n"
+         "  --loopback-ir FILE.wav convolve the Loopback's left channel (what a mono input\n"
+         "                         hears) with this mono impulse response\n"
+         "  --loopback-ir-right FILE.wav\n"
+         "                         the same for the right channel\n"
+         "  --loopback-noise DB    add white noise of this RMS level (dB re full scale)\n"
          "\n"
          "Settings (otherwise those of the program settings file):\n"
          "  --fft N                FFT size (32 ... 1048576, a power of two)\n"
@@ -147,6 +152,14 @@ THeadlessOptions ParseCommandLine(const std::vector<std::string>& args) {
       value(o.device);
     } else if (a == "--loopback-tone") {
       number(o.loopbackToneHz);
+    } else if (a == "--loopback-ir") {
+      value(o.loopbackIrLeft);
+    } else if (a == "--loopback-ir-right") {
+      value(o.loopbackIrRight);
+    } else if (a == "--loopback-noise") {
+      double db = 0;
+      number(db);
+      o.loopbackNoiseDb = db;
     } else if (a == "--blocks") {
       double v = 0;
       number(v);
