@@ -6,12 +6,14 @@
 #include "automation/MacroModule.h"
 #include "generator/GeneratorModule.h"
 #include "measure/MeasureModule.h"
+#include "utilities/UtilitiesModule.h"
 #ifdef ORVANIX_WITH_GUI
 #include "app/edit/gui/EditGui.h"
 #include "app/gui/GuiRegistry.h"
 #include "app/gui/PlotViewWindows.h"
 #include "generator/SignalGeneratorWindow.h"
 #include "measure/MeasureWindows.h"
+#include "utilities/DelayFinderWindow.h"
 #endif
 
 namespace orvanix {
@@ -21,6 +23,7 @@ void RegisterProgramModules() {
   RegisterModule(EditModuleInfo());
   RegisterModule(TGeneratorModule::Info());
   RegisterMeasureModule();
+  RegisterModule(TUtilitiesModule::Info());
   // Last among the listeners: advise links go out after every window has seen the block.
   RegisterModule(TAutomationModule::Info());
   RegisterModule(TMacroModule::Info());
@@ -29,6 +32,7 @@ void RegisterProgramModules() {
   RegisterEditGui();
   RegisterGeneratorWindows();
   RegisterMeasureWindows();
+  RegisterDelayFinderWindow();
 #endif
 }
 
