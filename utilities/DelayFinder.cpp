@@ -139,13 +139,20 @@ DelayStatus TDelayFinder::Update(const double* left, const double* right) {
   }
   spread = std::sqrt(spread / double(end - first));
   const double inside = weighed(best);
-  // Outside: every other lag with at least N/16 of overlap.
+  // Outside: every other lag with at least N/16 of overlap. A peak there means a delay
+  // beyond the range only when it is also the stronger likeness (per overlapping sample):
+  // a signal that repeats within the block (a looped noise) peaks outside as well.
+  auto likeness = [&](int64_t k) { return value(k) / double(n - std::llabs(k)); };
   double outside = 0;
+  int64_t outsideLag = 0;
   for (int64_t k = -int64_t{n} + n / 16; k < int64_t{n} - n / 16; ++k) {
     if (k == first) k = end;
-    outside = std::max(outside, weighed(k));
+    if (weighed(k) > outside) outside = weighed(k), outsideLag = k;
   }
-  if (outside > inside && outside >= kClearPeak * spread) return status_ = DelayStatus::BeyondRange;
+  if (outside > inside && outside >= kClearPeak * spread &&
+      likeness(outsideLag) > 1.5 * likeness(best)) {
+    return status_ = DelayStatus::BeyondRange;
+  }
   if (!(inside >= kClearPeak * spread)) return status_ = DelayStatus::NotCorrelated;
   delaySamples_ = static_cast<int32_t>(best - n / 2);
   delayMsec_ = double(delaySamples_) * 1000.0 / rateHz_;

@@ -108,6 +108,25 @@ TEST(DelayFinderTest, ReadingsThatCannotBeTrustedGiveNoDelay) {
   EXPECT_EQ(finder.DelaySamples(), 100);
 }
 
+// The generator's white noise loops about every second: within a block of 65536 samples the
+// correlation peaks once more outside the range, as strongly; the delay inside is the one.
+TEST(DelayFinderTest, NoiseThatRepeatsWithinTheBlockStillGivesItsDelay) {
+  TDelayFinder finder(500, 48000);
+  const int64_t n = finder.BlockLength(), period = 44402, end = 300000;
+  std::mt19937 random(3);
+  std::normal_distribution<double> gauss(0.0, 0.1);
+  std::vector<double> loop(period);
+  for (double& v : loop) v = gauss(random);
+  auto x = [&](int64_t i) { return loop[((i % period) + period) % period]; };
+  std::vector<double> left(n), right(n);
+  for (int64_t i = 0; i < n; ++i) {
+    left[i] = x(end - n - n / 2 + i);
+    right[i] = x(end - n + i - 480);  // the right channel 480 samples late
+  }
+  ASSERT_EQ(finder.Update(left.data(), right.data()), DelayStatus::Found);
+  EXPECT_EQ(finder.DelaySamples(), -480);
+}
+
 TEST(DelayFinderTest, TextsInEachUnit) {
   TDelayFinderOptions options;
   EXPECT_EQ(DelayText(2.5, options), " 2.500 msec");
