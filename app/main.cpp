@@ -1,6 +1,8 @@
 // tessiva: the Orvanix program. It opens its window when there is a display; without one,
 // or when asked with --headless, the analyzer core runs without windows
 // (app/core/Headless.cpp).
+#include <cstdio>
+#include <string>
 #include <vector>
 
 #include "app/Modules.h"
@@ -12,6 +14,17 @@
 int main(int argc, char** argv) {
   orvanix::RegisterProgramModules();
 #ifdef ORVANIX_WITH_GUI
+  // A plain `tessiva --help` describes both: the window's options, then the headless ones.
+  bool help = false, headless = false;
+  for (int i = 1; i < argc; ++i) {
+    const std::string a = argv[i];
+    help = help || a == "--help" || a == "-h";
+    headless = headless || a == "--headless";
+  }
+  if (help && !headless) {
+    std::printf("%s\n%s", orvanix::WindowedUsage().c_str(), orvanix::HeadlessUsage().c_str());
+    return 0;
+  }
   if (!orvanix::WantsHeadless(argc, argv) && orvanix::HaveDisplay()) {
     return orvanix::RunWindowed(argc, argv);
   }

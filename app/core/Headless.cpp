@@ -18,6 +18,7 @@
 #include "acquisition/SoundInput.h"
 #include "app/core/AnalyzerCore.h"
 #include "app/core/CoreModule.h"
+#include "app/core/VersionText.h"
 #include "engine/Messages.h"
 #include "engine/ProcessingStep.h"
 #include "engine/TimeText.h"
@@ -27,8 +28,6 @@
 namespace orvanix {
 
 namespace {
-
-constexpr const char* kVersion = "0.1.0";
 
 // Messages to stderr; every question takes its default answer, and says so.
 class THeadlessSink : public TMessageSink {
@@ -316,7 +315,7 @@ int RunHeadless(int argc, char** argv) {
     return 0;
   }
   if (o.version) {
-    std::printf("tessiva %s\n", kVersion);
+    std::fputs(VersionText().c_str(), stdout);
     return 0;
   }
 

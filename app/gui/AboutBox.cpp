@@ -3,11 +3,12 @@
 #include <QDialogButtonBox>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QStyle>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <QtGlobal>
 
+#include "app/core/VersionText.h"
+#include "app/gui/AppIcon.h"
 #include "app/gui/GuiTexts.h"
 #include "engine/Messages.h"
 
@@ -16,10 +17,10 @@ namespace orvanix {
 TAboutBox::TAboutBox(QWidget* parent, bool banner) : QDialog(parent), banner_(banner) {
   setWindowTitle(QString::fromUtf8(guitext::kAboutTitle));
   auto* icon = new QLabel(this);
-  icon->setPixmap(style()->standardIcon(QStyle::SP_MediaVolume).pixmap(48, 48));
+  icon->setPixmap(AppIcon().pixmap(48, 48));
   icon->setAlignment(Qt::AlignTop);
   auto* text = new QLabel(
-      QString::fromStdString(Format(guitext::kAboutText, guitext::kVersion, qVersion())), this);
+      QString::fromStdString(Format(guitext::kAboutText, ProgramVersion(), qVersion())), this);
   text->setWordWrap(true);
   text->setTextFormat(Qt::RichText);
   text->setMinimumWidth(360);

@@ -33,7 +33,6 @@ inline constexpr const char* kAboutText =
     "wave file: time series, magnitude and phase spectra, spectrograms and measurements in "
     "engineering units.</p>"
     "<p>Built with Qt %s and PortAudio.</p>";
-inline constexpr const char* kVersion = "0.1.0";
 // The start-up banner closes itself after this long (or at a click).
 inline constexpr int kBannerMsec = 2500;
 
@@ -49,6 +48,9 @@ inline constexpr const char* kHelpNothingFound = "No page holds every word.";
 inline constexpr const char* kHelpPageMissing =
     "The help page %1 is missing.\n\nIt is not in the program's documentation folder (%2).";
 
+// Windowed program: --demo without a file and no demo recording installed.
+inline constexpr const char* kNoDemoRecording =
+    "the demo recording (demo/orvanix-demo.wav) is not installed; starting without it.";
 // Windowed program: the messages of a hidden start.
 inline constexpr const char* kHiddenStart =
     "tessiva: HideApplicationWindow is set in %s: running without a visible window.";

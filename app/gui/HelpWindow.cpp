@@ -1,5 +1,7 @@
 #include "app/gui/HelpWindow.h"
 
+#include "app/core/DataFiles.h"
+
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDir>
@@ -124,15 +126,11 @@ THelpWindow::THelpWindow(const QString& root, QWidget* parent)
 }
 
 QString THelpWindow::DocumentationRoot() {
-  QStringList roots;
-  roots << QCoreApplication::applicationDirPath() + "/../share/doc/orvanix";
-#ifdef ORVANIX_DOCS_DIR
-  roots << QString::fromUtf8(ORVANIX_DOCS_DIR);
-#endif
-  for (const QString& root : roots) {
-    if (QFileInfo(QDir(root).filePath(QString::fromUtf8(kGuideFolder))).isDir()) {
-      return QDir(root).absolutePath();
-    }
+  // The program's data folders (app/core/DataFiles.h): an installed share/orvanix under
+  // any prefix first, then the source tree of a build.
+  for (const std::string& root : DataRoots(QCoreApplication::applicationDirPath().toStdString())) {
+    const QDir dir(QString::fromStdString(root));
+    if (QFileInfo(dir.filePath(QString::fromUtf8(kGuideFolder))).isDir()) return dir.absolutePath();
   }
   return {};
 }

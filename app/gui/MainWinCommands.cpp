@@ -3,6 +3,7 @@
 #include <QMdiSubWindow>
 #include <algorithm>
 
+#include "app/core/DataFiles.h"
 #include "app/gui/AboutBox.h"
 #include "app/gui/CommandMenus.h"
 #include "app/gui/GuiRegistry.h"

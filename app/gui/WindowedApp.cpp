@@ -11,6 +11,8 @@
 #include <cstdlib>
 
 #include "app/core/CoreModule.h"
+#include "app/core/DataFiles.h"
+#include "app/core/VersionText.h"
 #include "app/gui/AppIcon.h"
 #include "app/gui/GuiTexts.h"
 #include "app/gui/MainWin.h"
@@ -74,8 +76,9 @@ std::string WindowedUsage() {
          "is loaded, a macro is run. Without a display the program runs headless (see\n"
          "tessiva --headless --help).\n"
          "\n"
-         "  --demo            open the Spectrum view and analyse the wave file at the\n"
-         "                    recording's own speed, starting over at its end\n"
+         "  --demo            open the Spectrum view and analyse the wave file (without one,\n"
+         "                    the bundled demo recording) at the recording's own speed,\n"
+         "                    starting over at its end\n"
          "  --settings FILE   program settings file (default $XDG_CONFIG_HOME/orvanix/"
          "tessiva.ini)\n"
          "  --headless        run without windows\n"
@@ -126,8 +129,10 @@ int RunWindowed(int argc, char** argv) {
   // Qt set the locale from the environment; numbers in our files always use '.'.
   std::setlocale(LC_NUMERIC, "C");
   QApplication::setApplicationName("Orvanix");
-  QApplication::setApplicationVersion(guitext::kVersion);
+  QApplication::setApplicationVersion(ProgramVersion());
   QApplication::setWindowIcon(AppIcon());
+  // Desktops match the window to its menu entry (icon, name, taskbar grouping) by this name.
+  QGuiApplication::setDesktopFileName(QStringLiteral("org.orvanix.Orvanix"));
 
   const TWindowedOptions o =
       ParseWindowedCommandLine(std::vector<std::string>(argv + 1, argv + argc));
@@ -138,6 +143,11 @@ int RunWindowed(int argc, char** argv) {
   if (o.help) {
     std::fputs(WindowedUsage().c_str(), stdout);
     return 0;
+  }
+  std::string argument = o.argument;
+  if (o.demo && argument.empty()) {
+    argument = FindDataFile(kDemoRecording);
+    if (argument.empty()) std::fprintf(stderr, "tessiva: %s\n", guitext::kNoDemoRecording);
   }
 
   TMessageBoxSink sink;
@@ -157,7 +167,7 @@ int RunWindowed(int argc, char** argv) {
   } else {
     frame.show();
   }
-  frame.StartUp(o.argument);
+  frame.StartUp(argument);
   if (o.demo) StartDemo(frame, *pacer);
   return app.exec();
 }
