@@ -24,6 +24,13 @@ inline constexpr int kMinGainDb = -60;
 inline constexpr int kMaxGainDb = 10;
 inline constexpr const char* kAdjustingGain = "Adjusting Signal Gain... press <Esc> to cancel.";
 
+// Playback of the selection.
+inline constexpr double kMinSpeed = 0.1;
+inline constexpr double kMaxSpeed = 10.0;
+inline constexpr const char* kSpeedTitle = "Arbitrary Speed";
+inline constexpr const char* kSpeedLabel = "Speed factor (0.1 ... 10; 1 is normal speed):";
+inline constexpr const char* kSpeedRange = "Speed must be between %.1f and %.0f";
+
 // Digital filtering.
 inline constexpr const char* kFilterTitle = "Digital Filtering";
 inline constexpr const char* kFilterTypeGroup = "Filter Type";

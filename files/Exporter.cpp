@@ -1,5 +1,7 @@
 #include "files/Exporter.h"
 
+#include <sndfile.h>
+
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -19,6 +21,15 @@ int32_t Clamp(int64_t value, int64_t low, int64_t high) {
 }
 
 }  // namespace
+
+struct TExporter::Flac {
+  SNDFILE* file = nullptr;
+  ~Flac() {
+    if (file) sf_close(file);
+  }
+};
+
+TExporter::~TExporter() = default;
 
 TExporter::TExporter(TWaveData& document, const TExportOptions& options, const std::string& path,
                      const TCalibration* calibration, const std::tm& now)
@@ -51,7 +62,8 @@ bool TExporter::Begin() {
   begun_ = true;
   const WaveFormat& format = document_.Format();
   const bool wft = options_.format == kWft;
-  if (!IsValidTransferFormat(options_.format)) return Fail(kFailureOpeningExport);
+  const bool flac = options_.format == kAudioFile;
+  if (!IsValidTransferFormat(options_.format) && !flac) return Fail(kFailureOpeningExport);
   uint32_t ratio = wft ? 1 : options_.decimation;
   if (ratio < 1 || ratio > kMaxExportDecimation) {
     return Fail(Format(kDecimationRange, static_cast<int>(kMaxExportDecimation)));
@@ -77,6 +89,20 @@ bool TExporter::Begin() {
   if (!file_.Open(path_)) {
     return Fail(wft ? Format(kWftCreateFailure, path_.c_str())
                     : std::string(kFailureOpeningExport));
+  }
+  if (flac) {
+    SF_INFO info{};
+    info.samplerate = static_cast<int>(std::max<uint32_t>(format.sampleRate / ratio, 1));
+    info.channels = static_cast<int>(channelCount_);
+    info.format = SF_FORMAT_FLAC | (format.bytesPerSample == 1   ? SF_FORMAT_PCM_S8
+                                    : format.bytesPerSample == 2 ? SF_FORMAT_PCM_16
+                                                                 : SF_FORMAT_PCM_24);
+    flac_ = std::make_unique<Flac>();
+    flac_->file = sf_open_fd(file_.Fd(), SFM_WRITE, &info, SF_FALSE);
+    if (!flac_->file) {
+      return Fail(Format(kForeignUnreadable, path_.c_str(), sf_strerror(nullptr)));
+    }
+    ints_.resize(size_t{kTickFrames} * channelCount_);
   }
   if (wft) {
     const uint32_t bytes = format.bytesPerSample == 1 ? 1 : 2;
@@ -105,11 +131,22 @@ bool TExporter::Tick() {
       series.Clear(wanted, series.Count());
       series.Decimate();
     }
-    AppendValues(count / series_[0]->Decimation());
-    if (!file_.Append(out_.data(), out_.size())) return FailWrite();
+    const uint32_t values = count / series_[0]->Decimation();
+    if (flac_) {
+      if (!WriteFlac(values)) return FailWrite();
+    } else {
+      AppendValues(values);
+      if (!file_.Append(out_.data(), out_.size())) return FailWrite();
+    }
     position_ += count;
   }
   if (position_ < total_) return true;
+  if (flac_) {
+    // Closing writes the stream's summary at its start; a failure there is a write failure.
+    const int closed = sf_close(flac_->file);
+    flac_->file = nullptr;
+    if (closed != 0) return FailWrite();
+  }
   if (!file_.Commit()) return FailWrite();
   done_ = true;
   return false;
@@ -168,6 +205,23 @@ void TExporter::AppendValues(uint32_t count) {
       }
     }
   }
+}
+
+bool TExporter::WriteFlac(uint32_t count) {
+  const WaveFormat& format = document_.Format();
+  // libsndfile takes integers left-justified in 32 bits.
+  const int shift = 32 - 8 * format.bytesPerSample;
+  const int64_t low = -(int64_t{1} << (8 * format.bytesPerSample - 1));
+  const int64_t high = -low - 1;
+  for (uint32_t k = 0; k < count; ++k) {
+    for (uint32_t c = 0; c < channelCount_; ++c) {
+      const int64_t value = int64_t{series_[c]->GetRaw(k)} - format.zeroValue;
+      ints_[size_t{k} * channelCount_ + c] =
+          static_cast<int32_t>(static_cast<uint32_t>(Clamp(value, low, high)) << shift);
+    }
+  }
+  errno = 0;
+  return sf_writef_int(flac_->file, ints_.data(), count) == static_cast<sf_count_t>(count);
 }
 
 void TExporter::Cancel() {

@@ -8,6 +8,8 @@
 //
 // A tick reads a whole multiple of the ratio (8190 frames for ratio 3, giving 2730 values),
 // so that the decimated samples keep one spacing across ticks.
+//
+// kAudioFile writes FLAC through libsndfile, in the document's precision (8, 16 or 24 bits).
 #pragma once
 
 #include <ctime>
@@ -36,6 +38,7 @@ class TExporter : public TStepJob {
   bool Failed() const override { return failed_; }
   void Cancel() override;
   bool Done() const { return done_; }
+  ~TExporter() override;
 
  private:
   bool Begin();
@@ -43,6 +46,7 @@ class TExporter : public TStepJob {
   bool Fail(const std::string& message);
   bool FailWrite();
   void AppendValues(uint32_t count);
+  bool WriteFlac(uint32_t count);
 
   TWaveData& document_;
   TExportOptions options_;
@@ -61,6 +65,9 @@ class TExporter : public TStepJob {
   std::unique_ptr<TSeriesData> series_[2];
   std::string out_;
   TReplacingFile file_;
+  struct Flac;
+  std::unique_ptr<Flac> flac_;
+  std::vector<int32_t> ints_;
 };
 
 }  // namespace orvanix

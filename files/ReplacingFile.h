@@ -29,6 +29,8 @@ class TReplacingFile {
   void Abandon();
 
   bool IsOpen() const { return fd_ >= 0; }
+  // The temporary file, for a writer of its own (libsndfile); Append's size is then unknown.
+  int Fd() const { return fd_; }
   uint64_t Size() const { return size_; }
   const std::string& TemporaryPath() const { return temp_; }
 

@@ -36,16 +36,19 @@ uint32_t BinaryValueBytes(int32_t format) {
 }
 
 const char* TransferFormatName(int32_t format) {
+  if (format == kAudioFile) return kAudioFileFormatName;
   return IsValidTransferFormat(format) ? kFormatNames[format] : "";
 }
 
 std::string ImportFileFilter(int32_t format) {
+  if (format == kAudioFile) return std::string(kAudioFilesFilter) + kAllFilesFilter;
   std::string filter = Filter(format, kImportFilterName);
   if (format != kWft && !filter.empty()) filter += kAllFilesFilter;
   return filter;
 }
 
 std::string ExportFileFilter(int32_t format) {
+  if (format == kAudioFile) return kFlacFilter;
   return Filter(format, kExportFilterName);
 }
 

@@ -30,8 +30,11 @@ enum TransferFormat : int32_t {
   kBinary32 = 4,
   kBinaryFloat = 5,
   kWft = 6,
+  kAudioFile = 7,  // through libsndfile: any file it reads on import, FLAC on export
 };
+// The seven sample formats; with kAudioFile the formats the dialogs offer.
 inline constexpr int32_t kTransferFormatCount = 7;
+inline constexpr int32_t kDialogFormatCount = 8;
 
 inline bool IsTextFormat(int32_t format) {
   return format == kAsciiInteger || format == kAsciiReal;
@@ -41,7 +44,8 @@ inline bool IsValidTransferFormat(int32_t format) {
 }
 // Bytes of one value of a binary format (1, 2, 4 or 4); 0 for the text formats and WFT.
 uint32_t BinaryValueBytes(int32_t format);
-// "ASCII - integer" ... "Waveform File Type (.WFT)"; empty for an unknown code.
+// "ASCII - integer" ... "Waveform File Type (.WFT)", then kAudioFileFormatName; empty for an
+// unknown code.
 const char* TransferFormatName(int32_t format);
 // The classic file filters: "File Import (*.txt)|*.txt|All Files (*.*)|*.*|" for import
 // (WFT: "Waveform File Type (*.wft)|*.wft|" without "All Files"), "File Export (...)" for

@@ -10,6 +10,11 @@ inline constexpr const char* kFormatNames[] = {
     "Binary - 16 bit",           "Binary - 32 bit",        "Binary - floating point",
     "Waveform File Type (.WFT)",
 };
+// Code 7, beyond the seven: audio files through libsndfile (import: any it reads; export: FLAC).
+inline constexpr const char* kAudioFileFormatName = "Audio file (FLAC, Ogg, MP3, ...)";
+inline constexpr const char* kAudioFilesFilter =
+    "Audio Files|*.flac;*.ogg;*.oga;*.opus;*.mp3;*.aif;*.aiff;*.aifc;*.caf;*.w64;*.rf64;*.wav|";
+inline constexpr const char* kFlacFilter = "FLAC Files (*.flac)|*.flac|";
 inline constexpr const char* kWftFilterName = "Waveform File Type";
 inline constexpr const char* kImportFilterName = "File Import";
 inline constexpr const char* kExportFilterName = "File Export";
@@ -103,6 +108,8 @@ inline constexpr const char* kWftTruncated =
     "file holds %llu.";
 inline constexpr const char* kWftBadField =
     "The WFT file %s is damaged: its header field at byte %u is not a number.";
+inline constexpr const char* kForeignUnreadable = "The file %s cannot be read: %s";
+inline constexpr const char* kForeignNoSuchChannel = "The file %s has %u channels; choose one of them.";
 inline constexpr const char* kExportNoChannel = "Select at least one channel to export.";
 inline constexpr const char* kExportDiskFull =
     "Failure writing the export file %s: the disk is full.  Nothing was written.";

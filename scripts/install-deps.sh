@@ -8,7 +8,7 @@ packages=(
   clang libclang-rt-dev
   libgtest-dev libgmock-dev libbenchmark-dev libfftw3-dev
   qt6-base-dev qt6-base-dev-tools libqt6opengl6-dev libgl-dev
-  portaudio19-dev libasound2-dev libasound2-plugins alsa-utils
+  portaudio19-dev libasound2-dev libasound2-plugins alsa-utils libsndfile1-dev libsndfile1
   sox python3 python3-numpy python3-scipy poppler-utils xvfb xauth bc fonts-dejavu-core
   locales
   desktop-file-utils appstream shared-mime-info dpkg-dev

@@ -338,6 +338,11 @@ class TAnalyzerCore {
   // For subsystems that edit the document: tells every listener (DocumentEdited, then
   // DocumentChanged and the position) and keeps the selection inside the document.
   void DocumentEdited(double fromSecs);
+  // Playback without the analyzer (the selection, app/edit): the document's position moves
+  // to what is being heard, so the position readouts and the time-series cursor follow it
+  // (the spectra stay); PlaybackStateChanged when it starts or ends (Stop's enabling).
+  void FollowPlayback(double seconds);
+  void PlaybackStateChanged();
   // A transient frame title ("Adjusting Signal Gain..."), or the normal one when empty.
   void ShowTransientTitle(const std::string& title);
   // What the GUI last said about the clipboard and the active window.

@@ -1,4 +1,6 @@
 // Commands without parameters, and the enabling and check rules of the menus.
+#include <algorithm>
+
 #include "app/core/AnalyzerCore.h"
 #include "app/core/CoreState.h"
 
@@ -151,7 +153,8 @@ bool TAnalyzerCore::IsEnabled(int32_t command) const {
     case kCmdRun:
       return !running && (mode != kModePostProcessing || document);
     case kCmdStop:
-      return running;
+      return running || std::any_of(d.modules.begin(), d.modules.end(),
+                                    [](const auto& m) { return m->PlaysWithoutAnalyzer(); });
     case kCmdPlayDocument:
       return mode == kModeRecorder && document && !running;
     case kCmdRewind:

@@ -60,6 +60,10 @@ bool TAnalyzerCore::OpenWave(const std::string& path) {
   const bool inPlace = storage == StorageMode::Disk && io.makeBackup == 0;
   std::string why;
   if (!CheckWaveFile(path, inPlace, why)) {
+    // Files the wave reader refuses (FLAC, float WAV, ...) may be another subsystem's to open.
+    for (TCoreModule* module : Modules()) {
+      if (const std::optional<bool> opened = module->OpenForeignFile(path, why)) return *opened;
+    }
     ReportError(why);
     return false;
   }

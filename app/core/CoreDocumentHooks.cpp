@@ -1,5 +1,7 @@
 // What subsystems that make or edit documents (import, merge, the edit commands) use to hand
 // their results to the core.
+#include <algorithm>
+
 #include "app/core/AnalyzerCore.h"
 #include "app/core/CoreState.h"
 
@@ -24,6 +26,17 @@ bool TAnalyzerCore::AdoptDocument(std::unique_ptr<TWaveFile> wave) {
   d.PositionChanged(0.0);
   d.StatusChanged();
   return true;
+}
+
+void TAnalyzerCore::FollowPlayback(double seconds) {
+  Impl& d = *impl_;
+  if (!d.document) return;
+  d.document->Seek(static_cast<uint32_t>(std::max(0.0, seconds) * d.document->Format().sampleRate));
+  d.PositionChanged(d.document->PositionSeconds());
+}
+
+void TAnalyzerCore::PlaybackStateChanged() {
+  impl_->Notify([](TAnalyzerObserver& o) { o.StateChanged(); });
 }
 
 void TAnalyzerCore::DocumentEdited(double fromSecs) {

@@ -43,6 +43,7 @@ bool TAnalyzerCore::SetMode(int32_t mode) {
 bool TAnalyzerCore::Start() {
   Impl& d = *impl_;
   if (IsRunning()) return true;
+  for (const auto& module : d.modules) module->StopPlayback();
   if (d.settings.opMode != kModePostProcessing) d.EnsurePorts();
   d.savedRecording.clear();
   return d.runLoop->Start(false);
@@ -50,12 +51,13 @@ bool TAnalyzerCore::Start() {
 
 void TAnalyzerCore::Stop() {
   impl_->runLoop->Stop();
+  for (const auto& module : impl_->modules) module->StopPlayback();
 }
 
 bool TAnalyzerCore::Play() {
   Impl& d = *impl_;
   if (d.settings.opMode != kModeRecorder || !d.document) return false;
-  if (IsRunning()) Stop();
+  Stop();
   d.EnsurePorts();
   return d.runLoop->Start(true);
 }

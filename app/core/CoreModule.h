@@ -67,6 +67,15 @@ class TCoreModule : public TAnalyzerObserver {
     return false;
   }
 
+  // A file the wave reader refused (`refusal` says why; empty when it refuses without a
+  // message): true or false when the module opened it as the document or tried and failed
+  // (the reason was shown), nothing to leave it to the reader's refusal.
+  virtual std::optional<bool> OpenForeignFile(const std::string& path, const std::string& refusal) {
+    (void)path;
+    (void)refusal;
+    return std::nullopt;
+  }
+
   // Whether the processing step must run for it (a running data log, an open link): the
   // run loop skips the transform while nothing consumes spectra.
   virtual bool ConsumesSpectra() const { return false; }
@@ -87,6 +96,10 @@ class TCoreModule : public TAnalyzerObserver {
   virtual void AnalyzerInputStarted() {}
   // The analyzer has stopped (the state is already stopped): output alongside it stops.
   virtual void AnalyzerStopped() {}
+  // Playback of its own without the analyzer (the selection): Stop (902) is offered while it
+  // plays, and ends it through StopPlayback, as every stop of the analyzer does.
+  virtual bool PlaysWithoutAnalyzer() const { return false; }
+  virtual void StopPlayback() {}
 
   // ---- the configuration report ----
   // What the report needs from the module (the generator's signal name).

@@ -57,6 +57,7 @@ bool TEditModule::Import(const std::string& path, const TImportOptions& options)
   Core().Stop();
   if (Core().Document()) return false;  // not offered while a document is open
   importOptions_ = options;
+  if (options.sourceType == kAudioFile) return OpenForeign(path);
   TImporter importer(path, options, NewDocumentTarget());
   TExamineJob examine(importer);
   Runner().Run(examine, kCancelImportQuestion);

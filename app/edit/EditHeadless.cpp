@@ -21,7 +21,8 @@ namespace {
 constexpr THeadlessOption kOptions[] = {
     {"--import", "FORMAT FILE",
      "import FILE as a new document; FORMAT ascii-int, ascii-real, bin8, bin16, bin32,\n"
-     "float or wft (--rate, --channels and --bits give its rate, channels and precision)"},
+     "float, wft or audio (FLAC, Ogg, MP3, ... through libsndfile); --rate, --channels\n"
+     "and --bits give the rate, channels and precision of the sample formats"},
     {"--import-header", "N", "skip a header of N lines (text) or bytes (binary)"},
     {"--import-scaling", "HOW",
      "rescale (default), truncate, or define:X:Y[:UNIT]: a value X is Y UNIT\n"
@@ -35,7 +36,7 @@ constexpr THeadlessOption kOptions[] = {
     {"--taps", "N", "filter taps 39 ... 199 (default 81)"},
     {"--decimate", "R", "write the document at rate / R to --output (R 1 ... 50)"},
     {"--merge", "LEFT RIGHT", "join two mono files into a new stereo document"},
-    {"--export", "FORMAT FILE", "export the document (FORMAT as for --import)"},
+    {"--export", "FORMAT FILE", "export the document (FORMAT as for --import; flac for FLAC)"},
     {"--export-channels", "left|right|both", "the channels --export writes (default both)"},
     {"--export-decimation", "R", "decimation ratio of --export, 1 ... 50"},
 };
@@ -73,6 +74,8 @@ int32_t ParseTransferFormat(const std::string& text) {
   for (int32_t i = 0; i < kTransferFormatCount; ++i) {
     if (text == kNames[i] || text == std::to_string(i)) return i;
   }
+  // Audio files through libsndfile: any it reads on import, FLAC on export.
+  if (text == "audio" || text == "flac" || text == "7") return kAudioFile;
   return -1;
 }
 

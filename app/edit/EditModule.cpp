@@ -2,6 +2,7 @@
 #include "app/edit/EditModule.h"
 
 #include "app/edit/EditHeadless.h"
+#include "app/edit/SelectionPlayer.h"
 #include "files/Configuration.h"
 #include "files/WaveFile.h"
 
@@ -26,6 +27,7 @@ TEditModule::TEditModule(TAnalyzerCore& core) : TCoreModule(core), services_(Mak
   clipboard_ = services_.clipboard.get();
   runner_ = services_.runner.get();
   dialogs_ = services_.dialogs.get();
+  player_ = MakePlayer();
 }
 
 TEditModule::~TEditModule() = default;
@@ -84,8 +86,7 @@ bool TEditModule::IsEnabled(int32_t command) const {
 }
 
 bool TEditModule::IsChecked(int32_t command) const {
-  (void)command;
-  return false;
+  return command == kCmdLoop && player_->Looping();
 }
 
 bool TEditModule::Execute(int32_t command) {
@@ -108,8 +109,18 @@ bool TEditModule::Execute(int32_t command) {
       return Mute();
     case kCmdSelectAll:
       return SelectAll();
+    case kCmdPlay:
+      return PlaySelection(1.0, false);
+    case kCmdLoop:
+      return PlaySelection(1.0, true);
+    case kCmdHalfSpeed:
+      return PlaySelection(0.5, false);
+    case kCmdDoubleSpeed:
+      return PlaySelection(2.0, false);
+    case kCmdArbitrarySpeed:
+      return ArbitrarySpeedCommand();
     default:
-      return false;  // needs a dialog (or playback, not here yet)
+      return false;  // needs a dialog
   }
 }
 
@@ -141,9 +152,14 @@ TEditDialogs& TEditModule::Dialogs() {
   return dialogs_ ? *dialogs_ : defaultDialogs_;
 }
 
-void TEditModule::Shutdown() {}
+void TEditModule::Shutdown() {
+  player_->Stop();
+}
 
-void TEditModule::DocumentChanged() {}
+void TEditModule::DocumentChanged() {
+  // A closed or replaced document stops its playback (edits stop it before they begin).
+  if (player_->Playing() && !Core().Document()) StopPlayback();
+}
 
 TModuleInfo EditModuleInfo() {
   return {"edit",

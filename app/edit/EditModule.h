@@ -19,6 +19,7 @@
 
 namespace orvanix {
 
+class TSelectionPlayer;
 class TWaveFile;
 struct TFilterSettings;
 struct TWaveTarget;
@@ -78,6 +79,22 @@ class TEditModule : public TCoreModule {
   // A file our wave reader does not take (FLAC, Ogg, MP3, float WAV, ...) as an untitled
   // document through libsndfile; false with the reason shown when it cannot be read.
   bool OpenForeign(const std::string& path);
+  std::optional<bool> OpenForeignFile(const std::string& path, const std::string& refusal) override;
+
+  // ---- playback of the selection ----
+  // Plays the selection through the output device of the settings at `speed` (kMinSpeed ...
+  // kMaxSpeed; 0.5 for Half Speed, 2 for Double Speed), once or looping until Stop. The
+  // position follows what is heard. False (reported) when it cannot play.
+  bool PlaySelection(double speed, bool loop);
+  bool PlayingSelection() const;
+  // The factor of Arbitrary Speed, kept for the next use.
+  double ArbitrarySpeed() const { return arbitrarySpeed_; }
+  static std::string CheckSpeed(double speed);
+  const TSelectionPlayer& Player() const { return *player_; }
+  bool PlaysWithoutAnalyzer() const override;
+  void StopPlayback() override;
+  // Tests: false resamples at the document's rate even where the device takes a scaled rate.
+  void SetAllowRateChange(bool allow) { allowRateChange_ = allow; }
 
   // The checks of the dialogs, shared with them: the first failure's message, or empty.
   static std::string CheckGain(double leftDb, double rightDb);
@@ -103,6 +120,8 @@ class TEditModule : public TCoreModule {
                 const TCalibration* calibration);
   void Edited(double fromSecs);
   bool PasteNew();
+  bool ArbitrarySpeedCommand();
+  std::unique_ptr<TSelectionPlayer> MakePlayer();
   TJobRunner& Runner();
   TEditDialogs& Dialogs();
 
@@ -118,6 +137,9 @@ class TEditModule : public TCoreModule {
   uint32_t decimateRatio_ = 2;
   bool decimateLowPass_ = true;
   std::unique_ptr<THeadlessEdits> headless_;
+  std::unique_ptr<TSelectionPlayer> player_;
+  double arbitrarySpeed_ = 1.0;
+  bool allowRateChange_ = true;
 };
 
 // The module kind, for RegisterModule (app/Modules.cpp).

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "files/ForeignAudio.h"  // TChannelMap, TForeignInfo
 #include "files/StepJob.h"
 
 namespace orvanix {
@@ -44,18 +45,6 @@ class TPlainJobRunner : public TJobRunner {
   bool Run(TStepJob& job, const char* cancelQuestion) override;
 };
 
-// How a file with float samples or more than two channels becomes a document: which file
-// channels go to the document's left and right (-1: none, a mono document), how many bits
-// it gets, and how the level maps.
-struct TChannelMap {
-  int32_t left = 0;
-  int32_t right = -1;
-  uint32_t bytesPerSample = 3;  // 2 or 3
-  // true: the largest magnitude in the file becomes full scale; false: 1.0 is full scale
-  // (float files beyond +-1.0 are clipped).
-  bool normalise = false;
-};
-
 // Choices that need a dialog. Without one each answers its default.
 class TEditDialogs {
  public:
@@ -65,14 +54,19 @@ class TEditDialogs {
     (void)factor;
     return false;
   }
-  // A file with `channels` channels, float samples when `isFloat`: the map to use; false =
-  // cancelled. The default keeps the first two channels, 24 bits, 1.0 as full scale.
-  virtual bool ChooseChannelMap(const std::string& path, uint32_t channels, bool isFloat,
+  // Arbitrary Speed: the factor, `speed` holding the last one; false = cancelled. The
+  // default plays at the last factor.
+  virtual bool AskSpeed(double& speed) {
+    (void)speed;
+    return true;
+  }
+  // An audio file with float samples or more than two channels: the map to use (`map`
+  // holds DefaultChannelMap); false = cancelled. The default keeps `map`.
+  virtual bool ChooseChannelMap(const std::string& path, const TForeignInfo& info,
                                 TChannelMap& map) {
     (void)path;
-    (void)isFloat;
-    map.left = 0;
-    map.right = channels > 1 ? 1 : -1;
+    (void)info;
+    (void)map;
     return true;
   }
 };

@@ -259,3 +259,78 @@ TEST_F(EditModuleTest, AdjustImportRescalingAsksForTheFactor) {
 
 }  // namespace
 }  // namespace orvanix
+
+namespace orvanix {
+namespace {
+
+class TMapDialogs : public TEditDialogs {
+ public:
+  bool ChooseChannelMap(const std::string&, const TForeignInfo& info, TChannelMap& map) override {
+    asked = true;
+    channels = info.channels;
+    if (!accept) return false;
+    map.right = -1;
+    map.bytesPerSample = 2;
+    return true;
+  }
+  bool accept = false;
+  bool asked = false;
+  uint32_t channels = 0;
+};
+
+TEST_F(EditModuleTest, OpenReadsOtherAudioFilesAsUntitledDocuments) {
+  ASSERT_TRUE(core_->SetMode(kModePostProcessing));
+  const std::string wav = NoiseFile("n.wav", 44100, 2, 30000);
+  const std::string flac = scratch_.File("n.flac");
+  ASSERT_EQ(std::system(("sox '" + wav + "' '" + flac + "'").c_str()), 0) << "sox";
+  ASSERT_TRUE(core_->OpenWaveCommand(flac));
+  EXPECT_EQ(core_->DocumentName(), "Untitled");
+  EXPECT_TRUE(DocumentFrames() == test::FileFrames(wav));
+  EXPECT_EQ(core_->FileHistory().front(), flac);
+  core_->Document()->SetModified(false);
+
+  // Float samples: the map is asked for; Cancel opens nothing and keeps the open document.
+  const std::string floats = scratch_.File("f.wav");
+  ASSERT_EQ(std::system(("sox '" + wav + "' -e floating-point -b 32 '" + floats + "'").c_str()), 0);
+  TMapDialogs dialogs;
+  Edit().SetDialogs(&dialogs);
+  EXPECT_FALSE(core_->OpenWave(floats));
+  EXPECT_TRUE(dialogs.asked);
+  EXPECT_EQ(dialogs.channels, 2u);
+  ASSERT_TRUE(core_->HasDocument());
+  EXPECT_TRUE(DocumentFrames() == test::FileFrames(wav));
+  dialogs.accept = true;
+  ASSERT_TRUE(core_->OpenWave(floats));
+  EXPECT_EQ(core_->Document()->Format().channels, 1u);
+  EXPECT_EQ(core_->Settings().processing.format.channels, 1u);
+  core_->Document()->SetModified(false);
+  Edit().SetDialogs(nullptr);
+
+  // A damaged WAV keeps our reader's refusal; what nothing reads gets libsndfile's.
+  sink_.Clear();
+  {
+    // A fmt chunk too short for a format.
+    std::FILE* f = std::fopen(scratch_.File("damaged.wav").c_str(), "wb");
+    const char bytes[] = "RIFF\x10\0\0\0WAVEfmt \x04\0\0\0\x01\0\x01\0";
+    std::fwrite(bytes, 1, sizeof bytes - 1, f);
+    std::fclose(f);
+  }
+  EXPECT_FALSE(core_->OpenWave(scratch_.File("damaged.wav")));
+  ASSERT_EQ(sink_.Entries().size(), 1u);
+  EXPECT_EQ(sink_.Entries()[0].text, Format(kFmtTooShort, scratch_.File("damaged.wav").c_str()));
+  sink_.Clear();
+  {
+    std::FILE* f = std::fopen(scratch_.File("junk.ogg").c_str(), "wb");
+    std::fputs("OggS and then nothing", f);
+    std::fclose(f);
+  }
+  EXPECT_FALSE(core_->OpenWave(scratch_.File("junk.ogg")));
+  ASSERT_EQ(sink_.Entries().size(), 1u);
+  EXPECT_EQ(
+      sink_.Entries()[0].text.rfind("The file " + scratch_.File("junk.ogg") + " cannot be read", 0),
+      0u)
+      << sink_.Entries()[0].text;
+}
+
+}  // namespace
+}  // namespace orvanix

@@ -5,6 +5,7 @@
 #include <QLineEdit>
 
 #include "app/edit/EditModule.h"
+#include "app/edit/gui/ChannelMapDialog.h"
 #include "app/edit/gui/DecimateDialog.h"
 #include "app/edit/gui/ExportDialog.h"
 #include "app/edit/gui/FilterDialog.h"
@@ -55,6 +56,23 @@ class TQtEditDialogs : public TEditDialogs {
     double value = 0;
     if (!ok || !ParseReal(Ss(text), value)) return false;
     factor = value;
+    return true;
+  }
+  bool AskSpeed(double& speed) override {
+    bool ok = false;
+    // The spin box keeps the factor inside the range the module accepts.
+    const double value =
+        QInputDialog::getDouble(QApplication::activeWindow(), Qs(kSpeedTitle), Qs(kSpeedLabel),
+                                speed, kMinSpeed, kMaxSpeed, 2, &ok);
+    if (!ok) return false;
+    speed = value;
+    return true;
+  }
+  bool ChooseChannelMap(const std::string& path, const TForeignInfo& info,
+                        TChannelMap& map) override {
+    TChannelMapDialog dialog(QApplication::activeWindow(), path, info);
+    if (dialog.exec() != QDialog::Accepted) return false;
+    map = dialog.Result();
     return true;
   }
 };

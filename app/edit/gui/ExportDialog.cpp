@@ -20,10 +20,11 @@ TExportDialog::TExportDialog(QWidget* parent, const TExportOptions& current, boo
   auto* formats = new QGroupBox(Qs(kDataFormatText), this);
   auto* formatsLayout = new QVBoxLayout(formats);
   f_.format = new QListWidget(formats);
-  for (int32_t code = 0; code < kTransferFormatCount; ++code) {
+  for (int32_t code = 0; code < kDialogFormatCount; ++code) {
     f_.format->addItem(Qs(TransferFormatName(code)));
   }
-  f_.format->setCurrentRow(IsValidTransferFormat(current.format) ? current.format : 0);
+  f_.format->setCurrentRow(current.format >= 0 && current.format < kDialogFormatCount ? current.format
+                                                                                     : 0);
   formatsLayout->addWidget(f_.format);
   body->addWidget(formats);
 

@@ -37,7 +37,7 @@ TImportDialog::TImportDialog(QWidget* parent, const TImportOptions& current)
 
   auto* top = new QFormLayout;
   f_.type = new QComboBox(this);
-  for (int32_t code = 0; code < kTransferFormatCount; ++code) {
+  for (int32_t code = 0; code < kDialogFormatCount; ++code) {
     f_.type->addItem(Qs(TransferFormatName(code)));
   }
   f_.rate = new QLineEdit(this);
@@ -119,7 +119,8 @@ TImportDialog::TImportDialog(QWidget* parent, const TImportOptions& current)
 }
 
 void TImportDialog::Show(const TImportOptions& o) {
-  f_.type->setCurrentIndex(IsValidTransferFormat(o.sourceType) ? o.sourceType : 0);
+  f_.type->setCurrentIndex(o.sourceType >= 0 && o.sourceType < kDialogFormatCount ? o.sourceType
+                                                                                  : 0);
   f_.rate->setText(QString::number(o.sampleRateHz));
   (o.channels == 2 ? f_.stereo : f_.mono)->setChecked(true);
   f_.precision[std::clamp<uint32_t>(o.bytesPerSample, 1, 3) - 1]->setChecked(true);
@@ -139,7 +140,8 @@ void TImportDialog::Show(const TImportOptions& o) {
 
 void TImportDialog::UpdateDependents() {
   const int32_t type = f_.type->currentIndex();
-  const bool wft = type == kWft;
+  // A WFT or audio file's own header decides these.
+  const bool wft = type == kWft || type == kAudioFile;
   f_.headerUnit->setText(Qs(IsTextFormat(type) ? kHeaderLinesText : kHeaderBytesText));
   for (QWidget* w : {static_cast<QWidget*>(f_.mono), static_cast<QWidget*>(f_.stereo),
                      static_cast<QWidget*>(f_.noHeader), static_cast<QWidget*>(f_.header),
