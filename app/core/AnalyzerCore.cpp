@@ -422,7 +422,11 @@ TStatusInfo TAnalyzerCore::Status() const {
       s.runStateText = kTextPlaying;
       break;
     default:
-      s.runStateText = kTextStopped;
+      // Playback of the selection runs without the analyzer.
+      s.runStateText = std::any_of(d.modules.begin(), d.modules.end(),
+                                   [](const auto& m) { return m->PlaysWithoutAnalyzer(); })
+                           ? kTextPlaying
+                           : kTextStopped;
       break;
   }
   // Without overload detection no level is measured: the field says what is going on.

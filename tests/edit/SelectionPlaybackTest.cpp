@@ -7,6 +7,7 @@
 
 #include "EditTestHelpers.h"
 #include "acquisition/RunLoopTestSupport.h"
+#include "acquisition/RunLoopTypes.h"
 #include "app/edit/SelectionPlayer.h"
 #include "files/EditTexts.h"
 
@@ -73,10 +74,12 @@ TEST_F(SelectionPlaybackTest, PlayHandsTheSelectionOverSampleForSampleAndTheCurs
   ASSERT_TRUE(core_->Execute(kCmdPlay));
   EXPECT_TRUE(Edit().PlayingSelection());
   EXPECT_TRUE(core_->IsEnabled(kCmdStop));  // Stop ends selection playback too
+  EXPECT_EQ(core_->Status().runStateText, kTextPlaying);
   EXPECT_FALSE(core_->IsChecked(kCmdLoop));
   EXPECT_EQ(Edit().Player().DeviceRate(), kRate);
   ASSERT_TRUE(test::RunEvents(5000, [&] { return !Edit().PlayingSelection(); }));
   EXPECT_FALSE(core_->IsEnabled(kCmdStop));
+  EXPECT_EQ(core_->Status().runStateText, kTextStopped);
   // The position followed playback to the end of the selection.
   EXPECT_NEAR(core_->Document()->PositionSeconds(), 0.75, 1e-9);
   WaitForRecording();
