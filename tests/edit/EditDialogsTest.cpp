@@ -3,17 +3,21 @@
 // frame's menu through the registered dialogs.
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QProgressBar>
 #include <QRadioButton>
 #include <QTimer>
+#include <cstdlib>
+#include <vector>
 
 #include "EditTestHelpers.h"
 #include "app/edit/gui/DecimateDialog.h"
@@ -282,6 +286,57 @@ TEST_F(EditDialogsTest, RegisteredDialogsRunImportAndMergeWithTheirFileDialogs) 
   EXPECT_EQ(core_->Document()->Length(), 800u);
   core_->Document()->SetModified(false);
   SetEditFileChooser(nullptr);
+}
+
+}  // namespace
+}  // namespace orvanix
+
+namespace orvanix {
+namespace {
+
+// The dialogs as the user guide shows them (written into $ORVANIX_SCREENSHOT_DIR when set, for
+// docs/images): every field and button lies whole inside the picture and none covers another.
+void PictureLaidOut(QDialog& dialog, const char* name) {
+  dialog.adjustSize();
+  const QImage image = dialog.grab().toImage();
+  if (const char* folder = std::getenv("ORVANIX_SCREENSHOT_DIR"); folder && *folder) {
+    image.save(QString::fromUtf8(folder) + "/" + QString::fromUtf8(name));
+  }
+  const QRect picture(QPoint(0, 0), image.size() / image.devicePixelRatio());
+  std::vector<std::pair<QWidget*, QRect>> controls;
+  for (QWidget* child : dialog.findChildren<QWidget*>()) {
+    if (!child->isVisibleTo(&dialog)) continue;
+    if (!qobject_cast<QLineEdit*>(child) && !qobject_cast<QAbstractButton*>(child) &&
+        !qobject_cast<QComboBox*>(child) && !qobject_cast<QListWidget*>(child)) {
+      continue;
+    }
+    if (qobject_cast<QComboBox*>(child->parentWidget())) continue;  // the list's own parts
+    controls.emplace_back(child, QRect(child->mapTo(&dialog, QPoint(0, 0)), child->size()));
+  }
+  ASSERT_GE(controls.size(), 3u) << name;
+  for (size_t i = 0; i < controls.size(); ++i) {
+    const QWidget* w = controls[i].first;
+    EXPECT_TRUE(picture.contains(controls[i].second))
+        << name << ": " << w->objectName().toStdString();
+    EXPECT_GE(controls[i].second.height(), w->minimumSizeHint().height()) << name;
+    for (size_t j = i + 1; j < controls.size(); ++j) {
+      EXPECT_FALSE(controls[i].second.intersects(controls[j].second))
+          << name << ": " << w->metaObject()->className() << " and "
+          << controls[j].first->metaObject()->className() << " overlap";
+    }
+  }
+}
+
+TEST_F(EditDialogsTest, DialogsLayOutTheirFieldsForTheUserGuide) {
+  TGainDialog gain(nullptr, -3, 1.5, true);
+  PictureLaidOut(gain, "dialog-gain.png");
+  TFilterSettings settings;
+  TFilterDialog filter(nullptr, settings, 22050, true);
+  PictureLaidOut(filter, "dialog-filter.png");
+  TImportDialog import(nullptr, TImportOptions{});
+  PictureLaidOut(import, "dialog-import.png");
+  TExportDialog exportDialog(nullptr, TExportOptions{}, true);
+  PictureLaidOut(exportDialog, "dialog-export.png");
 }
 
 }  // namespace

@@ -127,6 +127,21 @@ TEST_F(EditHeadlessTest, ImportMergeDecimateAndExport) {
             "same");
 }
 
+TEST_F(EditHeadlessTest, AudioFilesImportAndFlacExportThroughLibsndfile) {
+  const std::string wav = Noise("n.wav", 44100, 2, 20000, 3);
+  ASSERT_EQ(Run("n.wav --export flac n.flac"), 0) << err_;
+  EXPECT_EQ(test::Capture("soxi -t '" + scratch_.File("n.flac") + "'"), "flac");
+  // sox decodes our FLAC to the same samples ...
+  ASSERT_EQ(
+      std::system(
+          ("sox '" + scratch_.File("n.flac") + "' '" + scratch_.File("sox.wav") + "'").c_str()),
+      0);
+  EXPECT_TRUE(test::FileFrames(scratch_.File("sox.wav")) == test::FileFrames(wav));
+  // ... and importing it gives them back as a wave file.
+  ASSERT_EQ(Run("--import audio n.flac --output back.wav"), 0) << err_;
+  EXPECT_TRUE(test::FileFrames(scratch_.File("back.wav")) == test::FileFrames(wav));
+}
+
 TEST_F(EditHeadlessTest, MistakesAreToldAndWriteNothing) {
   const std::string in = Noise("a.wav", 8000, 1, 8000, 5);
   EXPECT_EQ(Run("'" + in + "' --cut --output x.wav"), 1);
