@@ -10,6 +10,7 @@
 #include "files/Profile.h"
 #include "measure/DataLogModule.h"
 #include "measure/Measurements.h"
+#include "measure/SegmentModule.h"
 
 namespace orvanix {
 
@@ -138,6 +139,8 @@ int TMeasureModule::HeadlessReport() {
 }
 
 void RegisterMeasureModule() {
+  // The segment analyses report before the measurements, which then read their average.
+  RegisterModule(TSegmentModule::Info());
   RegisterModule({TMeasureModule::kName, MakeModule, kOptions});
   RegisterModule(TDataLogModule::Info());
 }

@@ -10,6 +10,7 @@
 #include "measure/AnalysisView.h"
 #include "measure/DataLogDialog.h"
 #include "measure/MeasureModule.h"
+#include "measure/SegmentDialogs.h"
 
 namespace orvanix {
 
@@ -95,6 +96,7 @@ void RegisterMeasureWindows() {
     });
   }
   RegisterDataLogDialog();
+  RegisterSegmentDialogs();
 }
 
 }  // namespace orvanix

@@ -287,6 +287,12 @@ const TCalibration& TAnalyzerCore::Calibration() const {
 const TEngineObjects& TAnalyzerCore::Engine() const {
   return impl_->engine;
 }
+TEngineObjects& TAnalyzerCore::EngineForAnalysis() {
+  return impl_->engine;
+}
+void TAnalyzerCore::SpectraComputed(double analysisTimeSecs) {
+  impl_->BlockProcessed(analysisTimeSecs);
+}
 
 bool TAnalyzerCore::HasDocument() const {
   return impl_->document != nullptr;

@@ -386,6 +386,11 @@ class TAnalyzerCore {
 
   // ---- engine objects (read by the views) ----
   const TEngineObjects& Engine() const;
+  // For an analysis that computes the spectra itself (a segment average, with the analyzer
+  // stopped): the engine objects to work on, and then the notice every listener gets after
+  // a processed block, stamped `analysisTimeSecs`.
+  TEngineObjects& EngineForAnalysis();
+  void SpectraComputed(double analysisTimeSecs);
 
   // ---- windows and listeners ----
   // Puts an observer into a window slot (the GUI opened the window) or clears it

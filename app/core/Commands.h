@@ -128,6 +128,10 @@ enum Command : int32_t {
   kCmdSegmentLeq = 810,
   kCmdSegmentDtmf = 811,
   kCmdBandwidthQ = 821,
+  // The time series popup's RMS level and crest factor; that popup numbers them 806 and 821,
+  // which the other popups use for other commands, so the frame knows them by these.
+  kCmdSegmentRmsLevel = 1806,
+  kCmdSegmentCrestFactor = 1821,
 };
 
 // One menu item. `menu` is the top-level menu's label ("&File"); `submenu` is set for

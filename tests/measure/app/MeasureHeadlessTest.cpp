@@ -171,5 +171,27 @@ TEST_F(MeasureHeadlessTest, AnUnwritableLogStopsLoggingButTheRunFinishes) {
       << missing.err;
 }
 
+TEST_F(MeasureHeadlessTest, SegmentOptionsPrintWhatThePopupCommandsReport) {
+  // Half full scale for the first second, a tenth for the second.
+  test::WriteToneWave(File("two.wav"), 48000, 1, 96000, {{1000.0, 0.5}});
+  const TRun run =
+      Run("two.wav --fft 1024 --segment 0.25 0.75 --rms --crest --leq --leq-time 1 "
+          "--leq-weighting flat --average-spectrum --measure peakamp");
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_NE(run.out.find("Segment: 0.2500 ... 0.7500 s\n"), std::string::npos) << run.out;
+  EXPECT_NEAR(After(run.out, "RMS Level\n\t"), 0.3536, 0.0002) << run.out;
+  EXPECT_NEAR(After(run.out, "Percent Full Scale\n\t"), -9.03, 0.01) << run.out;
+  EXPECT_NEAR(After(run.out, "Crest Factor = "), 1.41, 0.01);
+  EXPECT_NEAR(After(run.out, "Leq = "), -9.03, 0.05) << run.out;
+  // --measure reads the segment's average, printed after it.
+  EXPECT_GT(run.out.find("Peak Amplitude: "), run.out.find("Leq = "));
+
+  const TRun alone = Run("two.wav --rms");
+  EXPECT_EQ(alone.status, 1);
+  EXPECT_NE(alone.err.find("need --segment START END"), std::string::npos) << alone.err;
+  const TRun backwards = Run("two.wav --segment 2 1 --rms");
+  EXPECT_EQ(backwards.status, 2);
+}
+
 }  // namespace
 }  // namespace orvanix

@@ -1,0 +1,73 @@
+// TSegmentModule: the analyses of the selected time segment inside the analyzer core. The
+// views' popup menus reach it through its commands: the average spectrum (807) and Leq (810)
+// of the segment, its RMS level and crest factor, and the bandwidth and Q factor (821) of
+// the spectrum view's peak. Results go to message boxes (Messages()) or, for the average
+// spectrum, into the spectra every view and measurement window shows.
+//
+// The segment is the core's time selection (TAnalyzerCore::Selection()), so headless runs
+// use the same code: --segment START END with --leq, --rms, --crest, --average-spectrum,
+// --schroeder, --hilbert and --qfactor FA FB.
+//
+// Registered as "segment" (RegisterMeasureModule).
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "app/core/CoreModule.h"
+#include "measure/Segment.h"
+
+namespace orvanix {
+
+class TSegmentModule : public TCoreModule {
+ public:
+  explicit TSegmentModule(TAnalyzerCore& core) : TCoreModule(core) {}
+
+  static constexpr std::string_view kName = "segment";
+  static const TModuleInfo& Info();
+  std::string_view Name() const override { return kName; }
+
+  bool OwnsCommand(int32_t command) const override;
+  bool Execute(int32_t command) override;
+  bool IsEnabled(int32_t command) const override;
+
+  // Each reports its result (or why there is none) and returns whether it had one. The
+  // segment checks of the popup commands (an active segment view, a selection that is not
+  // empty) are made by Execute; these take the current selection as it is.
+  bool AverageSpectrum();
+  // Leq with a reference time in seconds and a weighting (0 flat, 1 A, 2 B, 3 C).
+  bool Leq(double referenceSecs, int weighting);
+  bool RmsLevel();
+  bool CrestFactor();
+  // Between the spectrum view's start and stop frequency.
+  bool BandwidthAndQ(float fa, float fb);
+
+  // The last results, for headless output and tests.
+  const std::optional<TLeqResult>& LastLeq() const { return leq_; }
+  const std::optional<TSegmentLevels>& LastLevels() const { return levels_; }
+
+  // Whether a segment command may act: wave data and an active segment view; with an empty
+  // selection (when `needsSelection`) "You must first select a time segment." is shown.
+  bool SegmentCheck(bool needsSelection) const;
+
+  std::string TakeHeadlessOption(std::string_view name, const std::string& value) override;
+  bool HeadlessPrepare() override;
+  int HeadlessReport() override;
+
+ private:
+  // Prints the segment's Schroeder curve or Hilbert envelope per channel (headless).
+  void PrintCurve(bool schroeder);
+
+  std::optional<TLeqResult> leq_;
+  std::optional<TSegmentLevels> levels_;
+  // Headless requests.
+  std::optional<std::pair<double, double>> segment_;
+  bool wantLeq_ = false, wantRms_ = false, wantCrest_ = false, wantAverage_ = false,
+       wantSchroeder_ = false, wantHilbert_ = false;
+  std::optional<double> leqSeconds_;
+  std::optional<int> leqWeighting_;
+  std::optional<std::pair<float, float>> qRange_;
+};
+
+}  // namespace orvanix
