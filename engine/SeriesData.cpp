@@ -139,34 +139,72 @@ const uint8_t* TSeriesData::SampleAddress(uint32_t index) const {
 
 void TSeriesData::Decimate() {
   if (error_ || decimation_ < 2) return;
+  const uint32_t kept = capacity_ / decimation_;
+  uint32_t k = 0;
   if (filtered_ && capacity_ > kDecimationTaps + 1) {
-    int32_t low = 0, high = 0;
-    RawLimits(bytes_, low, high);
-    // The taps see x[i ... i+38]; every value sits twice in `window` so that the current
-    // 39 are always contiguous. Output i overwrites x[i], which no later output reads.
-    double window[2 * kDecimationTaps];
-    for (uint32_t j = 0; j < kDecimationTaps; ++j) {
-      window[j] = window[j + kDecimationTaps] = GetRaw(j) - zero_;
-    }
-    uint32_t start = 0;
-    const uint32_t outputs = capacity_ - (kDecimationTaps + 1);
-    for (uint32_t i = 0; i < outputs; ++i) {
-      double y = 0.0;
-      const double* x = window + start;
-      for (uint32_t j = 0; j < kDecimationTaps; ++j) y += x[j] * coefficients_[j];
-      // Filtered relative to the zero value: an 8-bit offset of 127 must not pick up the
-      // filter's DC gain error or the truncation bias.
-      const int32_t value = static_cast<int32_t>(y) + zero_;
-      PutSample(i, std::clamp(value, low, high));
-      const double next = GetRaw(i + kDecimationTaps) - zero_;
-      window[start] = window[start + kDecimationTaps] = next;
-      start = start + 1 == kDecimationTaps ? 0 : start + 1;
+    const uint32_t outputs = capacity_ - (kDecimationTaps + 1);  // filtered positions
+    const uint32_t filteredKept = std::min(kept, (outputs + decimation_ - 1) / decimation_);
+    while (k < filteredKept) {
+      const uint32_t group = std::min(kDecimationGroup, filteredKept - k);
+      FilterGroup(k, group);
+      k += group;
     }
   }
-  const uint32_t kept = capacity_ / decimation_;
-  for (uint32_t k = 0; k < kept; ++k) {
+  // The rest (all of them unfiltered) are the samples themselves, each read before
+  // anything at or after its position is written.
+  for (; k < kept; ++k) {
     const uint64_t source = std::min<uint64_t>(uint64_t{k} * decimation_, capacity_ - 1);
     PutSample(k, GetRaw(static_cast<uint32_t>(source)));
+  }
+}
+
+// Outputs first ... first + count - 1 of the filter, only those that are kept: output k
+// reads x[kD ... kD + 38] and is written to x[k], which no later output reads (kD > k for
+// every later one). Each output sums its taps in order in double, so the values are those
+// of filtering every sample and keeping one in D.
+void TSeriesData::FilterGroup(uint32_t first, uint32_t count) {
+  double x[(kDecimationGroup - 1) * kMaxDecimationRatio + kDecimationTaps];
+  const uint32_t from = first * decimation_;
+  const uint32_t span = (count - 1) * decimation_ + kDecimationTaps;
+  const uint8_t* p = &memory_[size_t{from} * bytes_];
+  if (bytes_ == 2) {
+    for (uint32_t i = 0; i < span; ++i, p += 2) {
+      x[i] = static_cast<int16_t>(static_cast<uint16_t>(p[0] | (p[1] << 8))) - zero_;
+    }
+  } else {
+    for (uint32_t i = 0; i < span; ++i, p += bytes_) x[i] = DecodeSample(p, bytes_, zero_) - zero_;
+  }
+  int32_t low = 0, high = 0;
+  RawLimits(bytes_, low, high);
+  const auto store = [&](uint32_t index, double y) {
+    // Filtered relative to the zero value: an 8-bit offset of 127 must not pick up the
+    // filter's DC gain error or the truncation bias.
+    PutSample(index, std::clamp(static_cast<int32_t>(y) + zero_, low, high));
+  };
+  double h[kDecimationTaps];
+  for (uint32_t j = 0; j < kDecimationTaps; ++j) h[j] = coefficients_[j];
+  const uint32_t d = decimation_;
+  uint32_t k = 0;
+  // Four outputs at a time: four independent sums keep the adder busy.
+  for (; k + 4 <= count; k += 4) {
+    const double* x0 = x + size_t{k} * d;
+    double y0 = 0.0, y1 = 0.0, y2 = 0.0, y3 = 0.0;
+    for (uint32_t j = 0; j < kDecimationTaps; ++j) {
+      y0 += x0[j] * h[j];
+      y1 += x0[d + j] * h[j];
+      y2 += x0[2 * d + j] * h[j];
+      y3 += x0[3 * d + j] * h[j];
+    }
+    store(first + k, y0);
+    store(first + k + 1, y1);
+    store(first + k + 2, y2);
+    store(first + k + 3, y3);
+  }
+  for (; k < count; ++k) {
+    const double* x0 = x + size_t{k} * d;
+    double y = 0.0;
+    for (uint32_t j = 0; j < kDecimationTaps; ++j) y += x0[j] * h[j];
+    store(first + k, y);
   }
 }
 

@@ -16,6 +16,8 @@ inline constexpr uint32_t kDecimationTaps = 39;
 // Largest capacity in samples a block buffer accepts (2^28: far above the largest
 // configuration, N x D + trigger history, yet small enough that the byte size can never wrap).
 inline constexpr uint32_t kMaxSeriesSamples = 1u << 28;
+// Decimated outputs filtered together from one decoded stretch of samples.
+inline constexpr uint32_t kDecimationGroup = 16;
 
 enum TriggerType : uint16_t { kTriggerLevel = 0, kTriggerEdge = 1 };
 enum TriggerSlope : uint16_t { kSlopePositive = 0, kSlopeNegative = 1 };
@@ -96,6 +98,7 @@ class TSeriesData {
 
  private:
   void DesignFilter();
+  void FilterGroup(uint32_t first, uint32_t count);
 
   bool error_ = false;
   WaveFormat format_;

@@ -6,9 +6,12 @@
 // engine with this file, so that a change meant to make the engine faster can be shown not
 // to change a displayed number.
 //
-// tests/data/reference-spectra.bin was made from main at commit fef20a5 (before the
-// transform, averaging and decimation were reworked for speed) with
-//   cmake --build build --target orvanix-make-reference-spectra
+// tests/data/reference-spectra.bin was made from the engine of commit 1afb33a (before the
+// transform, averaging and decimation were reworked for speed) with the case table of
+// today's tests/engine/ReferenceSpectraHelpers.cpp:
+//   git worktree add /tmp/old 1afb33a
+//   cp tests/engine/ReferenceSpectraHelpers.cpp /tmp/old/tests/engine/
+//   cmake --build build --target orvanix-make-reference-spectra   (in /tmp/old)
 //   build/tools/orvanix-make-reference-spectra tests/data/reference-spectra.bin
 // Regenerate it only for a deliberate change of the engine's results, and say so in the
 // commit.

@@ -344,8 +344,10 @@ ReferenceRecord RunReferenceCase(const ReferenceCase& c, bool& ok) {
   AddSpectrum(record, "dual2", engine.dual2.get(), full);
   for (int ch = 0; ch < 2; ++ch) {
     if (series[ch] == nullptr) continue;
-    std::vector<float> raw(capacity);
-    for (uint32_t i = 0; i < capacity; ++i) raw[i] = static_cast<float>(series[ch]->GetRaw(i));
+    // The block the spectra are computed from; past it the buffer is the decimation's
+    // scratch, which nothing reads.
+    std::vector<float> raw(series[ch]->DecimatedCount());
+    for (uint32_t i = 0; i < raw.size(); ++i) raw[i] = static_cast<float>(series[ch]->GetRaw(i));
     record.arrays.push_back(Hashed(ch == 0 ? "series.left.raw" : "series.right.raw", raw));
   }
   record.arrays.push_back(MakeArray("series.levels", levels, true));

@@ -167,6 +167,39 @@ TEST(SeriesDataTest, DecimateMatchesDirectFilteringAndKeepsEveryDthSample) {
   for (uint32_t k = 0; k < n; ++k) ASSERT_EQ(plain.GetRaw(k), static_cast<int32_t>(k * d));
 }
 
+// Every ratio up to the largest, every sample width, block lengths that leave partial groups
+// of outputs: each decimated sample is the filter over the original samples at kD, in tap
+// order, clipped to what the width can hold.
+TEST(SeriesDataTest, DecimatedBlockIsTheDirectFilterForEveryRatioAndWidth) {
+  std::mt19937 rng(11);
+  for (uint32_t bytes : {1u, 2u, 3u}) {
+    const WaveFormat format = MakeWaveFormat(1, 48000, bytes);
+    const int32_t zero = format.zeroValue;
+    const int32_t low = bytes == 1 ? 0 : -(1 << (8 * bytes - 1));
+    const int32_t high = bytes == 1 ? 255 : (1 << (8 * bytes - 1)) - 1;
+    std::uniform_int_distribution<int32_t> dist(format.minValue, format.maxValue);
+    for (uint32_t d : {2u, 3u, 4u, 7u, 10u, 16u, 39u, 40u, 50u}) {
+      for (uint32_t n : {1u, 3u, 17u, 66u}) {
+        TSeriesData s(n * d, format, d, true);
+        ASSERT_FALSE(s.Error());
+        std::vector<int32_t> x(s.Count());
+        for (uint32_t i = 0; i < s.Count(); ++i) s.PutSample(i, x[i] = dist(rng));
+        s.Decimate();
+        const auto& h = s.Coefficients();
+        for (uint32_t k = 0; k < s.DecimatedCount(); ++k) {
+          double y = 0.0;
+          for (uint32_t j = 0; j < kDecimationTaps; ++j) {
+            y += static_cast<double>(x[k * d + j] - zero) * h[j];
+          }
+          const int32_t expected = std::clamp(static_cast<int32_t>(y) + zero, low, high);
+          ASSERT_EQ(s.GetRaw(k), expected)
+              << bytes << " bytes, D = " << d << ", n = " << n << ", output " << k;
+        }
+      }
+    }
+  }
+}
+
 TEST(SeriesDataTest, DecimationByFourPassesTheBandAndRemovesAliases) {
   const uint32_t rate = 48000, d = 4, n = 1200;  // 1200 outputs at 12 kHz: whole cycles below
   const auto decimatedTone = [&](double hz) {
