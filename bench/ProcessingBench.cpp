@@ -1,10 +1,22 @@
-// The whole processing step per block (copy, window, transform, scale, average, two-channel
-// results) at N = 4096, 48 kHz 16-bit, Hanning window, exponential averaging of 8 blocks,
-// logarithmic amplitude.
+// The work of one block of a file analysis, as the run loop does it after reading the
+// samples (decimation, peak level, the processing step: copy, window, transform, scale,
+// average, two-channel results), for the settings that cost the most per sample. Every
+// case is 48 kHz 16-bit stereo, Hanning, exponential "Infinite" averaging, logarithmic
+// amplitude; items are the samples per channel that enter a block (N x D), so that the
+// items-per-second of two cases compare their cost per analysed sample:
+//   BM_Block/plain          FFT 4096, mode 0, linear axis (the base of every ratio)
+//   BM_Block/decimation10   decimation 10 with its low-pass filter
+//   BM_Block/mode10         coherence
+//   BM_Block/mode11octave   transfer function and coherence on 1/3-octave bands
+//   BM_Block/fft65536log    FFT 65536 on the logarithmic axis
+// bench/ratios.sh prints each case's cost per sample against the plain one.
 #include <benchmark/benchmark.h>
 
 #include <cmath>
+#include <cstring>
 #include <random>
+#include <string>
+#include <vector>
 
 #include "engine/ProcessingStep.h"
 
@@ -12,62 +24,79 @@ namespace {
 
 using namespace orvanix;
 
-constexpr int kBenchFftSize = 4096;
+struct BlockCase {
+  const char* name;
+  int fftSize;
+  uint16_t decimation;
+  uint16_t mode;
+  uint16_t freqScale;
+};
 
-// Engine objects for a mode and frequency axis, with the buffers full of noise and a tone.
-bool Prepare(uint16_t channels, uint16_t mode, uint16_t freqScale, TEngineObjects& engine) {
+constexpr BlockCase kCases[] = {
+    {"plain", 4096, 1, kLeftOnly, 0},        {"decimation10", 4096, 10, kLeftOnly, 0},
+    {"mode10", 4096, 1, kCoherence, 0},      {"mode11octave", 4096, 1, kTransferAndCoherenceLR, 2},
+    {"fft65536log", 65536, 1, kLeftOnly, 1},
+};
+
+bool Prepare(const BlockCase& c, TEngineObjects& engine) {
   ProcessingSettings settings;
-  settings.format = MakeWaveFormat(channels, 48000, 2);
-  settings.fftSize = kBenchFftSize;
+  settings.format = MakeWaveFormat(2, 48000, 2);
+  settings.fftSize = c.fftSize;
+  settings.decimationRatio = c.decimation;
+  settings.lowPassFilter = 1;
   settings.smoothingWindow = kWindowHanning;
   settings.averageType = kAverageExponential;
-  settings.averageBlocks = 8;
-  settings.channelProcessing = mode;
+  settings.averageBlocks = kInfiniteAverages;
+  settings.channelProcessing = c.mode;
   ScalingSettings scaling;
   scaling.ampScale = 1;
-  scaling.freqScale = freqScale;
+  scaling.freqScale = c.freqScale;
   scaling.octaveNumber = 3;
-  if (!BuildEngineObjects(settings, scaling, engine)) return false;
-  std::mt19937 rng(1);
-  std::normal_distribution<double> noise(0.0, 2000.0);
-  for (TSeriesData* series : {engine.seriesLeft.get(), engine.seriesRight.get()}) {
-    if (!series) continue;
-    for (uint32_t i = 0; i < series->Count(); ++i) {
-      const double tone = 8000.0 * std::sin(0.1 * i);
-      series->PutSample(i, static_cast<int32_t>(std::lround(tone + noise(rng))));
-    }
-  }
-  return true;
+  return BuildEngineObjects(settings, scaling, engine);
 }
 
-void RunStep(benchmark::State& state, uint16_t channels, uint16_t mode, uint16_t freqScale) {
+// A tone in noise, as the raw bytes of one channel's block.
+std::vector<uint8_t> Samples(const TSeriesData& series, uint32_t seed) {
+  std::vector<uint8_t> bytes(size_t{series.Count()} * 2);
+  std::mt19937 rng(seed);
+  std::normal_distribution<double> noise(0.0, 2000.0);
+  for (uint32_t i = 0; i < series.Count(); ++i) {
+    const double tone = 8000.0 * std::sin(0.1 * i);
+    const auto v = static_cast<int16_t>(std::lround(tone + noise(rng)));
+    std::memcpy(&bytes[size_t{i} * 2], &v, 2);
+  }
+  return bytes;
+}
+
+void BM_Block(benchmark::State& state, const BlockCase& c) {
   TEngineObjects engine;
-  if (!Prepare(channels, mode, freqScale, engine)) {
+  if (!Prepare(c, engine)) {
     state.SkipWithError("engine objects could not be built");
     return;
   }
+  TSeriesData* series[2] = {engine.seriesLeft.get(), engine.seriesRight.get()};
+  const std::vector<uint8_t> input[2] = {Samples(*series[0], 1), Samples(*series[1], 2)};
+  // Both channels of a stereo file are read, decimated and measured, whatever the mode.
+  int level = 0;
   for (auto _ : state) {
+    for (int ch = 0; ch < 2; ++ch) {
+      std::memcpy(series[ch]->SampleAddress(0), input[ch].data(), input[ch].size());
+      series[ch]->Decimate();
+      level += series[ch]->PeakLevel();
+    }
     ProcessBlock(engine);
     benchmark::DoNotOptimize(engine.left->AveragePower(100));
   }
-  state.SetItemsProcessed(state.iterations());
+  benchmark::DoNotOptimize(level);
+  state.SetItemsProcessed(state.iterations() * int64_t{c.fftSize} * c.decimation);
 }
 
-// Mode 0, mono, linear frequency axis.
-void BM_ProcessBlock_Mode0(benchmark::State& state) {
-  RunStep(state, 1, kLeftOnly, 0);
-}
-// Mode 10 (coherence), stereo, linear frequency axis.
-void BM_ProcessBlock_Mode10Coherence(benchmark::State& state) {
-  RunStep(state, 2, kCoherence, 0);
-}
-// Mode 0, mono, 1/3-octave axis (band values updated every block).
-void BM_ProcessBlock_Mode0ThirdOctave(benchmark::State& state) {
-  RunStep(state, 1, kLeftOnly, 2);
-}
-
-BENCHMARK(BM_ProcessBlock_Mode0)->Unit(benchmark::kMicrosecond);
-BENCHMARK(BM_ProcessBlock_Mode10Coherence)->Unit(benchmark::kMicrosecond);
-BENCHMARK(BM_ProcessBlock_Mode0ThirdOctave)->Unit(benchmark::kMicrosecond);
+const bool kRegistered = [] {
+  for (const BlockCase& c : kCases) {
+    benchmark::RegisterBenchmark((std::string("BM_Block/") + c.name).c_str(), BM_Block, c)
+        ->Unit(benchmark::kMicrosecond);
+  }
+  return true;
+}();
 
 }  // namespace

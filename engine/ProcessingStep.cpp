@@ -30,8 +30,11 @@ bool NeedsSecondDual(uint16_t mode) {
   return mode == kTransferAndCoherenceLR || mode == kTransferAndCoherenceRL;
 }
 
-void CopyBlock(const TSeriesData& series, TSpectralData& spectrum) {
-  series.GetSamples(0, spectrum.FftSize(), spectrum.BlockData(), false);
+// The block's samples times the window, in one pass.
+void CopyBlock(const TSeriesData& series, const TSmoothing& window, TSpectralData& spectrum) {
+  const std::vector<float>& table = window.Table();
+  series.GetSamples(0, spectrum.FftSize(), spectrum.BlockData(), false,
+                    table.empty() ? nullptr : table.data());
 }
 
 // Coherence and transfer functions need power averages of the channels themselves: the
@@ -145,13 +148,11 @@ void ProcessBlock(TEngineObjects& objects) {
   // A window of another size would run past the block.
   if (window.Size() != l.FftSize()) return;
 
-  CopyBlock(*objects.seriesLeft, l);
-  if (stereo) CopyBlock(*objects.seriesRight, *objects.right);
+  // A channel the mode does not read is neither copied nor transformed.
+  if (mode != kRightOnly) CopyBlock(*objects.seriesLeft, window, l);
+  if (stereo && mode != kLeftOnly) CopyBlock(*objects.seriesRight, window, *objects.right);
 
-  const auto prepare = [&](TSpectralData& spectrum) {
-    window.ApplyInPlace(spectrum.BlockData());
-    spectrum.Transform();
-  };
+  const auto prepare = [&](TSpectralData& spectrum) { spectrum.Transform(); };
   const auto full = [&](TSpectralData& spectrum) {
     prepare(spectrum);
     spectrum.Average();

@@ -60,8 +60,10 @@ class TSeriesData {
   // (raw - zero) as a float, times the scale factor when `scaled`; 0 beyond Count().
   float GetSample(uint32_t index, bool scaled) const;
   // GetSample for `count` samples from `from` into `destination`; samples beyond Count()
-  // read as 0. The bulk form the processing step copies blocks with.
-  void GetSamples(uint32_t from, uint32_t count, float* destination, bool scaled) const;
+  // read as 0. The bulk form the processing step copies blocks with; with a `window` (count
+  // values) each sample is also multiplied by its value.
+  void GetSamples(uint32_t from, uint32_t count, float* destination, bool scaled,
+                  const float* window = nullptr) const;
   // Address of sample `index` (bytes per sample bytes each, little-endian), for block
   // copies; nullptr at or beyond Count(). Count() - index samples may be written there.
   uint8_t* SampleAddress(uint32_t index);

@@ -287,9 +287,13 @@ void TSpectralData::AverageRing(float* running, bool hold) {
   }
 }
 
-void TSpectralData::TrackPeakBin() {
-  peakBin_ = LargestBin(power_.data(), kFirstPeakBin, bins_ > 0 ? bins_ - 1 : 0,
-                        std::min(kFirstPeakBin, bins_ - 1));
+uint32_t TSpectralData::NarrowPeakBin() const {
+  if (peakStale_) {
+    peakBin_ = LargestBin(power_.data(), kFirstPeakBin, bins_ > 0 ? bins_ - 1 : 0,
+                          std::min(kFirstPeakBin, bins_ - 1));
+    peakStale_ = false;
+  }
+  return peakBin_;
 }
 
 }  // namespace orvanix

@@ -159,6 +159,7 @@ void TSpectralData::Reset() {
   ringIndex_ = 0;
   inverseValid_ = false;
   peakBin_ = std::min(kFirstPeakBin, bins_ - 1);
+  peakStale_ = false;
   peakBand_ = FirstValidBand();
 }
 
@@ -181,7 +182,9 @@ void TSpectralData::CrossSpectrum(const TSpectralData& x, const TSpectralData& y
   const float* a = x.block_.data();
   const float* b = y.block_.data();
   float* z = block_.data();
-  for (uint32_t i = 0; i < bins_; ++i) {
+  // size_t indices: with 32-bit ones the compiler cannot prove 2i + 1 never wraps and
+  // leaves the loop scalar.
+  for (size_t i = 0; i < bins_; ++i) {
     const float xr = a[2 * i], xi = a[2 * i + 1];
     const float yr = b[2 * i], yi = b[2 * i + 1];
     z[2 * i] = yr * xr + yi * xi;
@@ -223,42 +226,69 @@ void TSpectralData::RealTransfer(const TSpectralData& numerator, const TSpectral
   if (octave_) UpdateBands(true, false);
 }
 
+// The ratios of ComplexTransfer and Coherence, bin by bin: value[i] where defined[i], else
+// the last defined value before it (0 before the first), stored with peak hold when `hold`.
+// The ratios themselves are computed by the callers in loops free of branches, which the
+// compiler turns into vector code; only this pass is sequential.
+void TSpectralData::StoreRatios(const double* value, const uint8_t* defined, bool hold) {
+  double previous = 0.0;
+  for (uint32_t i = 0; i + 1 < bins_; ++i) {
+    if (defined[i]) previous = value[i];
+    StoreRatio(i, static_cast<float>(previous), hold);
+  }
+}
+
+bool TSpectralData::RatioScratch() {
+  if (ratioValue_.size() == bins_) return true;
+  try {
+    ratioValue_.assign(bins_, 0.0);
+    ratioDefined_.assign(bins_, 0);
+  } catch (const std::bad_alloc&) {
+    ReportMemory();
+    return false;
+  }
+  return true;
+}
+
 void TSpectralData::ComplexTransfer(const TSpectralData& reference) {
-  if (error_ || reference.error_ || reference.bins_ != bins_) return;
+  if (error_ || reference.error_ || reference.bins_ != bins_ || !RatioScratch()) return;
   // Peak hold compares like with like: only once this object already holds a transfer
   // function (the first call replaces the cross-spectrum magnitudes left by Average).
   const bool held = complexTransfer_ && peakHold_;
   complexTransfer_ = true;
-  double previous = 0.0;
-  for (uint32_t i = 0; i + 1 < bins_; ++i) {
-    const double d = reference.power_[i];
-    double value = previous;
-    if (d > 0.0) {
-      const double re = complex_[2 * i] / d, im = complex_[2 * i + 1] / d;
-      value = re * re + im * im;
-    }
-    previous = value;
-    StoreRatio(i, static_cast<float>(value), held && !octave_);
+  const float* __restrict d = reference.power_.data();
+  const float* __restrict c = complex_.data();
+  double* __restrict value = ratioValue_.data();
+  uint8_t* __restrict defined = ratioDefined_.data();
+  for (size_t i = 0; i + 1 < bins_; ++i) {
+    const double divisor = d[i];
+    const double re = c[2 * i] / divisor, im = c[2 * i + 1] / divisor;
+    value[i] = re * re + im * im;
+    defined[i] = divisor > 0.0;
   }
+  StoreRatios(value, defined, held && !octave_);
   TrackPeakBin();
   if (octave_) UpdateBands(true, held);
 }
 
 void TSpectralData::Coherence(const TSpectralData& x, const TSpectralData& y) {
-  if (error_ || x.error_ || y.error_ || x.bins_ != bins_ || y.bins_ != bins_) return;
+  if (error_ || x.error_ || y.error_ || x.bins_ != bins_ || y.bins_ != bins_ || !RatioScratch()) {
+    return;
+  }
   const bool held = coherence_ && peakHold_;
   coherence_ = true;
-  double previous = 0.0;
-  for (uint32_t i = 0; i + 1 < bins_; ++i) {
-    const double d = double{x.power_[i]} * y.power_[i];
-    double value = previous;
-    if (d != 0.0) {
-      const double re = complex_[2 * i], im = complex_[2 * i + 1];
-      value = (re * re + im * im) / d;
-    }
-    previous = value;
-    StoreRatio(i, static_cast<float>(value), held && !octave_);
+  const float* __restrict px = x.power_.data();
+  const float* __restrict py = y.power_.data();
+  const float* __restrict c = complex_.data();
+  double* __restrict value = ratioValue_.data();
+  uint8_t* __restrict defined = ratioDefined_.data();
+  for (size_t i = 0; i + 1 < bins_; ++i) {
+    const double d = double{px[i]} * py[i];
+    const double re = c[2 * i], im = c[2 * i + 1];
+    value[i] = (re * re + im * im) / d;
+    defined[i] = d != 0.0;
   }
+  StoreRatios(value, defined, held && !octave_);
   TrackPeakBin();
   if (octave_) UpdateBands(true, held);
 }

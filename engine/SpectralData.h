@@ -116,7 +116,7 @@ class TSpectralData {
   // fractional-octave axis the bin at the band's centre.
   float Phase(uint32_t i) const;
   // The largest averaged bin above bin 4 (the largest band on a fractional-octave axis).
-  uint32_t PeakBin() const { return octave_ ? peakBand_ : peakBin_; }
+  uint32_t PeakBin() const { return octave_ ? peakBand_ : NarrowPeakBin(); }
   float PeakFrequency() const;
   // Largest Value over indices from ... to (inclusive, clamped to ValueCount() - 1).
   float MaxValue(uint32_t from, uint32_t to) const;
@@ -199,10 +199,14 @@ class TSpectralData {
   void ReportMemory();
   // Band values from the narrowband power; `hold` keeps a larger stored value.
   void UpdateBands(bool mean, bool hold);
-  void TrackPeakBin();
+  // The averages changed: the peak bin is searched again when it is next asked for.
+  void TrackPeakBin() { peakStale_ = true; }
+  uint32_t NarrowPeakBin() const;
   void AverageRing(float* running, bool hold);
   // Stores a ratio result for bin i, with peak hold once a result of the same kind is held.
   void StoreRatio(uint32_t i, float value, bool hold);
+  void StoreRatios(const double* value, const uint8_t* defined, bool hold);
+  bool RatioScratch();
   float DisplayDbOffset() const;
   float LinearFromDb(float v) const;
   const std::vector<float>* StandardCurve(int weighting) const;
@@ -227,6 +231,8 @@ class TSpectralData {
   // Running sums of the ring's slots, each an unevaluated pair hi + lo of doubles: power
   // hi (B), power lo (B), complex hi (2B), complex lo (2B).
   std::vector<double> ringSums_;
+  std::vector<double> ratioValue_;     // B, scratch of ComplexTransfer and Coherence
+  std::vector<uint8_t> ratioDefined_;  // B
 
   uint32_t averageType_ = kAverageExponential;
   uint32_t blocks_ = 1;
@@ -254,7 +260,8 @@ class TSpectralData {
   float calibrationFactor_ = 1.f;
   TCalibration calibration_;
 
-  uint32_t peakBin_ = 0;
+  mutable uint32_t peakBin_ = 0;
+  mutable bool peakStale_ = false;  // peakBin_ is older than the averages
   uint32_t peakBand_ = 0;
   bool peakHold_ = false;
   bool realTransfer_ = false;

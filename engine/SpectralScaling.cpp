@@ -172,7 +172,7 @@ float TSpectralData::Phase(uint32_t i) const {
 }
 
 float TSpectralData::PeakFrequency() const {
-  return octave_ ? BandCentre(peakBand_) : grid_.BinFrequency(peakBin_);
+  return octave_ ? BandCentre(peakBand_) : grid_.BinFrequency(NarrowPeakBin());
 }
 
 }  // namespace orvanix
