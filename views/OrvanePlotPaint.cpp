@@ -324,10 +324,26 @@ void TOrvanePlot::PaintLineTrace(QPainter& painter, const PaneGeometry& g, doubl
         polyline_.append(QPointF(x, yLast));
       }
     };
-    for (uint32_t i = g.range.first; i <= g.range.last; ++i) {
+    const auto columnOf = [&](uint32_t i) {
+      return int(std::floor(g.freq.X(s.BinFrequency(i)) * pixelRatio));
+    };
+    // Where many bins share a column (a long transform, the top of a logarithmic axis),
+    // the column's last bin is found from the frequency at its right edge and checked with
+    // the same mapping, instead of mapping every bin to its column.
+    const double binWidth = s.BinWidth();
+    for (uint32_t i = g.range.first; i <= g.range.last;) {
       const double x = g.freq.X(s.BinFrequency(i));
-      const double y = g.amp.Y(s.Value(i));
       const int c = int(std::floor(x * pixelRatio));
+      uint32_t end = i;  // the column's last bin
+      if (binWidth > 0.0) {
+        const double edge = g.freq.Frequency((c + 1) / pixelRatio) / binWidth;
+        if (edge > i + 2.0) {
+          end = uint32_t(std::min<double>(edge, g.range.last));
+          while (end > i && columnOf(end) != c) --end;
+          while (end < g.range.last && columnOf(end + 1) == c) ++end;
+        }
+      }
+      double y = g.amp.Y(s.Value(i));
       if (c != column) {
         flush();
         column = c;
@@ -340,6 +356,14 @@ void TOrvanePlot::PaintLineTrace(QPainter& painter, const PaneGeometry& g, doubl
         yHigh = std::min(yHigh, y);
         yLast = y;
       }
+      for (uint32_t k = i + 1; k <= end; ++k) {
+        y = g.amp.Y(s.Value(k));
+        ++count;
+        yLow = std::max(yLow, y);
+        yHigh = std::min(yHigh, y);
+        yLast = y;
+      }
+      i = end + 1;
     }
     flush();
   }
