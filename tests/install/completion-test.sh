@@ -29,7 +29,7 @@ expect() {
 }
 
 # Option names, the program's own and its modules'.
-expect "--average --average-type" tessiva --avera
+expect "--average --average-spectrum --average-type" tessiva --avera
 expect "--generate --generate-right" tessiva --gener
 expect "--demo" tessiva --dem
 expect "--headless --help" tessiva --he
