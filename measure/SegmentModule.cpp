@@ -117,19 +117,24 @@ bool TSegmentModule::Execute(int32_t command) {
   }
 }
 
-bool TSegmentModule::AverageSpectrum() {
+std::optional<TBlockSpan> TSegmentModule::AverageSelection(const std::string& caption) {
   TWaveFile* wave = Core().Document();
-  if (!wave) return false;
+  if (!wave) return std::nullopt;
   Core().Stop();
   const TTimeSelection selection = Core().Selection();
   const ProcessingSettings& settings = Core().Engine().settings;
   const TBlockSpan span = BlockSpan(settings, selection.startSecs, selection.endSecs);
-  if (span.blocks == 0) return false;
-  Core().ShowTransientTitle(kAverageCaption);
+  if (span.blocks == 0) return std::nullopt;
+  Core().ShowTransientTitle(caption);
   AverageSegment(*wave, Core().EngineForAnalysis(), settings, span);
   Core().ShowTransientTitle({});
+  // The views and measurement windows repaint as after a block of a run.
   Core().SpectraComputed(selection.endSecs);
-  return true;
+  return span;
+}
+
+bool TSegmentModule::AverageSpectrum() {
+  return AverageSelection(kAverageCaption).has_value();
 }
 
 bool TSegmentModule::Leq(double referenceSecs, int weighting) {
@@ -137,21 +142,12 @@ bool TSegmentModule::Leq(double referenceSecs, int weighting) {
     ReportError("Leq Reference Time must be greater than zero", MessageIcon::Error);
     return false;
   }
-  TWaveFile* wave = Core().Document();
-  if (!wave) return false;
-  Core().Stop();
-  const TTimeSelection selection = Core().Selection();
-  const ProcessingSettings& settings = Core().Engine().settings;
-  const TBlockSpan span = BlockSpan(settings, selection.startSecs, selection.endSecs);
-  if (span.blocks == 0) return false;
-  Core().ShowTransientTitle(kLeqCaption);
-  AverageSegment(*wave, Core().EngineForAnalysis(), settings, span);
-  Core().ShowTransientTitle({});
-  Core().SpectraComputed(selection.endSecs);
+  const std::optional<TBlockSpan> span = AverageSelection(kLeqCaption);
+  if (!span) return false;
   const TDisplaySpectra spectra = DisplaySpectra(Core().Engine());
-  leq_ =
-      SegmentLeq(spectra.first, TwoChannelMode(EffectiveMode(settings)) ? spectra.second : nullptr,
-                 span.t1 - span.t0, referenceSecs, weighting);
+  const bool two = TwoChannelMode(EffectiveMode(Core().Engine().settings));
+  leq_ = SegmentLeq(spectra.first, two ? spectra.second : nullptr, span->t1 - span->t0,
+                    referenceSecs, weighting);
   Messages().Report(LeqMessage(*leq_), kCaptionLeq, MessageIcon::Information);
   return true;
 }

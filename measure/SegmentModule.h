@@ -56,6 +56,9 @@ class TSegmentModule : public TCoreModule {
   int HeadlessReport() override;
 
  private:
+  // Averages the selection's blocks into the spectra under `caption` (the window title for
+  // the while); nothing without wave data or whole blocks in the selection.
+  std::optional<TBlockSpan> AverageSelection(const std::string& caption);
   // Prints the segment's Schroeder curve or Hilbert envelope per channel (headless).
   void PrintCurve(bool schroeder);
 

@@ -8,6 +8,7 @@
 #include <QMdiSubWindow>
 
 #include "app/core/CoreModule.h"
+#include "app/gui/PlotViewWindows.h"
 #include "app/gui/SpectrumWindow.h"
 #include "app/gui/ViewWindows.h"
 #include "files/ConfigTexts.h"
@@ -22,6 +23,16 @@
 
 namespace orvanix {
 namespace {
+
+// Counts the paint events of the widget it filters.
+struct TPaintCounter : QObject {
+  int* count;
+  explicit TPaintCounter(int* c) : count(c) {}
+  bool eventFilter(QObject*, QEvent* e) override {
+    if (e->type() == QEvent::Paint) ++*count;
+    return false;
+  }
+};
 
 class MeasureWindowsTest : public test::GuiFixture {
  protected:
@@ -130,14 +141,7 @@ TEST_F(MeasureWindowsTest, ReadoutsFollowEveryBlockOnBothChannels) {
   TAnalysisView* thd = View(kWindowThd);
   // Every block makes the window paint again.
   int paints = 0;
-  struct TPaintCounter : QObject {
-    int* count;
-    explicit TPaintCounter(int* c) : count(c) {}
-    bool eventFilter(QObject*, QEvent* e) override {
-      if (e->type() == QEvent::Paint) ++*count;
-      return false;
-    }
-  } counter(&paints);
+  TPaintCounter counter(&paints);
   thd->installEventFilter(&counter);
   // Windows opened without placements share one place: bring the one watched to the top.
   frame_->Windows().SubWindow(kWindowThd)->raise();
@@ -172,6 +176,38 @@ TEST_F(MeasureWindowsTest, ReadoutsFollowEveryBlockOnBothChannels) {
   // Clear All Views empties the spectra: the readouts read 0 again.
   ASSERT_TRUE(frame_->RunCommand(kCmdClearAllViews));
   EXPECT_EQ(thd->Lines().line[0], "0.00000 %");
+}
+
+TEST_F(MeasureWindowsTest, ASegmentsAverageSpectrumRepaintsTheReadouts) {
+  Make();
+  ASSERT_TRUE(frame_->RunCommand(kCmdThd));
+  ASSERT_TRUE(core_->OpenWave(StereoFile()));
+  TAnalysisView* thd = View(kWindowThd);
+  frame_->Windows().SubWindow(kWindowThd)->raise();
+  int paints = 0;
+  TPaintCounter counter(&paints);
+  thd->installEventFilter(&counter);
+  test::WaitFor([] { return false; }, 200);
+  EXPECT_EQ(thd->Lines().line[0], "0.00000 %");
+
+  // No run, no block: the segment's average alone must bring the window up to date.
+  RegisterPlotViews();
+  ASSERT_TRUE(frame_->RunCommand(kCmdViewTimeSeries));
+  frame_->Windows().SubWindow(kWindowTimeSeries)->setFocus();
+  frame_->Windows().SubWindow(kWindowTimeSeries)->raise();
+  QApplication::processEvents();
+  ASSERT_EQ(core_->UiContext().activeWindow, kWindowTimeSeries);
+  // In sight again, without taking the focus from the time series.
+  frame_->Windows().SubWindow(kWindowTimeSeries)->lower();
+  QApplication::processEvents();
+  ASSERT_EQ(core_->UiContext().activeWindow, kWindowTimeSeries);
+  core_->SetSelection(0.25, 0.75);
+  paints = 0;
+  ASSERT_TRUE(frame_->RunCommand(kCmdSegmentAverageSpectrum));
+  ASSERT_TRUE(test::WaitFor([&] { return paints > 0; }, 5000));
+  EXPECT_EQ(thd->Lines().line[0],
+            Format("%3.5f %%", double{ComputeThd(core_->Engine().left.get())}));
+  EXPECT_NEAR(ComputeThd(core_->Engine().left.get()), 2.0, 0.05);
 }
 
 TEST_F(MeasureWindowsTest, NewWindowsOpenSmallAtTheirPlaceAndConfigurationsReopenThem) {
