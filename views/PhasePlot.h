@@ -64,13 +64,10 @@ class TPhasePlot : public TViewPlot {
   double CursorHz() const { return cursorHz_; }
   double CursorPhase() const;
   // "Freq=\t%5.4f\r\nPhase=\t%5.4f\r\n".
-  std::string CursorClipboardText() const;
+  std::string CursorClipboardText() const override;
   bool PeakSearch(bool next) override;
 
   void Paint(QPainter& painter, const QRect& rect) override;
-
- signals:
-  void HelpRequested();
 
  protected:
   void mousePressEvent(QMouseEvent* event) override;
@@ -93,7 +90,6 @@ class TPhasePlot : public TViewPlot {
   void PaintPane(QPainter& painter, const QRect& area, int pane);
   void PaintTrace(QPainter& painter, const QRect& r, const TSpectralData& s);
   void ShowDataValues();
-  void CopyCursorValues();
 
   TPhasePlotOptions options_;
   bool cursorActive_ = false;

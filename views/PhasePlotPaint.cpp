@@ -340,19 +340,10 @@ void TPhasePlot::keyPressEvent(QKeyEvent* event) {
       update();
       break;
     default:
-      if (event->matches(QKeySequence::Copy)) {
-        CopyCursorValues();
-        break;
-      }
       TViewPlot::keyPressEvent(event);
       return;
   }
   event->accept();
-}
-
-void TPhasePlot::CopyCursorValues() {
-  const std::string text = CursorClipboardText();
-  if (!text.empty()) QApplication::clipboard()->setText(QString::fromStdString(text));
 }
 
 void TPhasePlot::ShowDataValues() {

@@ -82,7 +82,7 @@ class TSeriesPlot : public TViewPlot {
   bool CursorActive() const { return cursorActive_; }
   double CursorSecs() const { return cursorSecs_; }
   double CursorValue() const;
-  std::string CursorClipboardText() const;
+  std::string CursorClipboardText() const override;
   // The largest magnitude of the visible primary trace.
   bool PeakSearch(bool next) override;
 
@@ -116,7 +116,6 @@ class TSeriesPlot : public TViewPlot {
   double ValueAtY(double y, const QRect& r) const;
   void PaintPane(QPainter& painter, const QRect& area, int pane);
   void PaintTimeAxis(QPainter& painter, const QRect& r, bool labels);
-  void CopyCursorValues();
   void Scroll(double fraction);
 
   TSeriesOptions options_;

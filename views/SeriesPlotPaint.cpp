@@ -335,19 +335,10 @@ void TSeriesPlot::keyPressEvent(QKeyEvent* event) {
       update();
       break;
     default:
-      if (event->matches(QKeySequence::Copy)) {
-        CopyCursorValues();
-        break;
-      }
       TViewPlot::keyPressEvent(event);
       return;
   }
   event->accept();
-}
-
-void TSeriesPlot::CopyCursorValues() {
-  const std::string text = CursorClipboardText();
-  if (!text.empty()) QApplication::clipboard()->setText(QString::fromStdString(text));
 }
 
 void TSeriesPlot::contextMenuEvent(QContextMenuEvent* event) {

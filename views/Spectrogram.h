@@ -92,16 +92,13 @@ class TSpectrogram : public TViewPlot {
   bool SetCursorAt(int pane, int k, int age);
   bool CursorActive() const { return cursor_.active; }
   // Text of the cursor for the clipboard (empty without a cursor).
-  std::string CursorClipboardText() const;
+  std::string CursorClipboardText() const override;
   // Puts the cursor on the highest peak of the newest primary spectrum in the span, or on
   // the next lower one; its readout gives the interpolated frequency and level.
   bool PeakSearch(bool next) override;
   std::string CsvText() const override;
 
   void Paint(QPainter& painter, const QRect& rect) override;
-
- signals:
-  void HelpRequested();
 
  protected:
   void resizeEvent(QResizeEvent* event) override;
@@ -151,7 +148,6 @@ class TSpectrogram : public TViewPlot {
   void PaintSelection(QPainter& painter, int pane, const QRect& rect);
   void PaintColorBar(QPainter& painter, const QRect& area);
   void SelectTimes(int pane, int depth0, int depth1);
-  void CopyCursorValues();
   void MoveCursor(int dk, int dage);
 
   TSpectrogramOptions options_;

@@ -451,41 +451,16 @@ void TSpectrogram::keyPressEvent(QKeyEvent* event) {
       update();
       break;
     default:
-      if (event->matches(QKeySequence::Copy)) {
-        CopyCursorValues();
-        break;
-      }
       TViewPlot::keyPressEvent(event);
       return;
   }
   event->accept();
 }
 
-void TSpectrogram::CopyCursorValues() {
-  const std::string text = CursorClipboardText();
-  if (!text.empty()) QApplication::clipboard()->setText(QString::fromStdString(text));
-}
-
 void TSpectrogram::contextMenuEvent(QContextMenuEvent* event) {
   using namespace viewtext;
   QMenu menu(this);
-  AddActionItem(menu, kMenuCut, PlotAction::Cut);
-  AddActionItem(menu, kMenuCopyAsWave, PlotAction::CopyAsWave);
-  connect(menu.addAction(QString::fromUtf8(kMenuCopyAsBitmapSg)), &QAction::triggered, this,
-          [this] { CopyAsBitmap(); });
-  AddActionItem(menu, kMenuMute, PlotAction::Mute);
-  AddActionItem(menu, kMenuFilter, PlotAction::Filter);
-  AddActionItem(menu, kMenuPlay, PlotAction::Play);
-  AddActionItem(menu, kMenuDisplayTimeSeries, PlotAction::DisplayTimeSeries);
-  AddActionItem(menu, kMenuAverageSpectrum, PlotAction::AverageSpectrum);
-  AddActionItem(menu, kMenuExpandSpectrogram, PlotAction::Spectrogram);
-  AddActionItem(menu, kMenuComputeSurface, PlotAction::Surface);
-  AddActionItem(menu, kMenuLeq, PlotAction::Leq);
-  AddActionItem(menu, kMenuDtmf, PlotAction::Dtmf);
-  connect(menu.addAction(QString::fromUtf8(kMenuPropertiesPlot)), &QAction::triggered, this,
-          [this] { emit PropertiesRequested(); });
-  connect(menu.addAction(QString::fromUtf8(kMenuHelpPlot)), &QAction::triggered, this,
-          [this] { emit HelpRequested(); });
+  AddSegmentItems(menu, kMenuExpandSpectrogram, kMenuComputeSurface);
   AddActionItem(menu, kMenuAnnotate, PlotAction::Annotate);
   if (cursor_.active) {
     menu.addSeparator();

@@ -374,23 +374,7 @@ void TSurfacePlot::keyPressEvent(QKeyEvent* event) {
 void TSurfacePlot::contextMenuEvent(QContextMenuEvent* event) {
   using namespace viewtext;
   QMenu menu(this);
-  AddActionItem(menu, kMenuCut, PlotAction::Cut);
-  AddActionItem(menu, kMenuCopyAsWave, PlotAction::CopyAsWave);
-  connect(menu.addAction(QString::fromUtf8(kMenuCopyAsBitmapSg)), &QAction::triggered, this,
-          [this] { CopyAsBitmap(); });
-  AddActionItem(menu, kMenuMute, PlotAction::Mute);
-  AddActionItem(menu, kMenuFilter, PlotAction::Filter);
-  AddActionItem(menu, kMenuPlay, PlotAction::Play);
-  AddActionItem(menu, kMenuDisplayTimeSeries, PlotAction::DisplayTimeSeries);
-  AddActionItem(menu, kMenuAverageSpectrum, PlotAction::AverageSpectrum);
-  AddActionItem(menu, kMenuComputeSpectrogram, PlotAction::Spectrogram);
-  AddActionItem(menu, kMenuExpandSurface, PlotAction::Surface);
-  AddActionItem(menu, kMenuLeq, PlotAction::Leq);
-  AddActionItem(menu, kMenuDtmf, PlotAction::Dtmf);
-  connect(menu.addAction(QString::fromUtf8(kMenuPropertiesPlot)), &QAction::triggered, this,
-          [this] { emit PropertiesRequested(); });
-  connect(menu.addAction(QString::fromUtf8(kMenuHelpPlot)), &QAction::triggered, this,
-          [this] { emit HelpRequested(); });
+  AddSegmentItems(menu, kMenuComputeSpectrogram, kMenuExpandSurface);
   AddToolItems(menu, true);
   menu.exec(event->globalPos());
 }

@@ -48,9 +48,6 @@ class TSurfacePlot : public TViewPlot {
   bool PeakSearch(bool next) override;
   void Paint(QPainter& painter, const QRect& rect) override;
 
- signals:
-  void HelpRequested();
-
  protected:
   void resizeEvent(QResizeEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;

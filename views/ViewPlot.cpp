@@ -1,8 +1,11 @@
 #include "views/ViewPlot.h"
 
+#include <QApplication>
 #include <QBuffer>
+#include <QClipboard>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QPainter>
 #include <QSaveFile>
@@ -135,6 +138,41 @@ void TViewPlot::AddActionItem(QMenu& menu, const char* text, PlotAction action) 
   connect(item, &QAction::triggered, this, [this, code] {
     if (source_) source_->RunCommand(code);
   });
+}
+
+void TViewPlot::AddSegmentItems(QMenu& menu, const char* spectrogramText, const char* surfaceText) {
+  using namespace viewtext;
+  AddActionItem(menu, kMenuCut, PlotAction::Cut);
+  AddActionItem(menu, kMenuCopyAsWave, PlotAction::CopyAsWave);
+  connect(menu.addAction(QString::fromUtf8(kMenuCopyAsBitmapSg)), &QAction::triggered, this,
+          [this] { CopyAsBitmap(); });
+  AddActionItem(menu, kMenuMute, PlotAction::Mute);
+  AddActionItem(menu, kMenuFilter, PlotAction::Filter);
+  AddActionItem(menu, kMenuPlay, PlotAction::Play);
+  AddActionItem(menu, kMenuDisplayTimeSeries, PlotAction::DisplayTimeSeries);
+  AddActionItem(menu, kMenuAverageSpectrum, PlotAction::AverageSpectrum);
+  AddActionItem(menu, spectrogramText, PlotAction::Spectrogram);
+  AddActionItem(menu, surfaceText, PlotAction::Surface);
+  AddActionItem(menu, kMenuLeq, PlotAction::Leq);
+  AddActionItem(menu, kMenuDtmf, PlotAction::Dtmf);
+  connect(menu.addAction(QString::fromUtf8(kMenuPropertiesPlot)), &QAction::triggered, this,
+          [this] { emit PropertiesRequested(); });
+  connect(menu.addAction(QString::fromUtf8(kMenuHelpPlot)), &QAction::triggered, this,
+          [this] { emit HelpRequested(); });
+}
+
+void TViewPlot::CopyCursorValues() {
+  const std::string text = CursorClipboardText();
+  if (!text.empty()) QApplication::clipboard()->setText(QString::fromStdString(text));
+}
+
+void TViewPlot::keyPressEvent(QKeyEvent* event) {
+  if (event->matches(QKeySequence::Copy)) {
+    CopyCursorValues();
+    event->accept();
+    return;
+  }
+  TPlotBase::keyPressEvent(event);
 }
 
 void TViewPlot::AddToolItems(QMenu& menu, bool peakSearch) {

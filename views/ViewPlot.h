@@ -79,12 +79,22 @@ class TViewPlot : public TPlotBase {
 
  signals:
   void PropertiesRequested();
+  void HelpRequested();
 
  protected:
   // Adds an item of another subsystem, greyed while nothing owns or allows it.
   void AddActionItem(QMenu& menu, const char* text, PlotAction action);
   // The items every view adds at the end of its pop-up: peak search, CSV, PNG, reset zoom.
   void AddToolItems(QMenu& menu, bool peakSearch);
+  // The pop-up items of a view that shows a time segment (the spectrogram and the surface):
+  // the edit and segment commands, `spectrogramText` and `surfaceText` naming their own
+  // items (Expand for the view itself, Compute for the other), then Properties and Help.
+  void AddSegmentItems(QMenu& menu, const char* spectrogramText, const char* surfaceText);
+  // The measurement cursor's values as the clipboard gets them (empty: no cursor).
+  virtual std::string CursorClipboardText() const { return {}; }
+  void CopyCursorValues();
+  // Ctrl+C copies the cursor's values; other keys go to the base.
+  void keyPressEvent(QKeyEvent* event) override;
   void SaveCsvWithDialog();
   void SavePngWithDialog();
   virtual bool PeakSearch(bool next) {
