@@ -109,6 +109,10 @@ class TOrvanePlot : public TPlotBase {
   // The index a marker frequency points at in a spectrum (nearest bin, or the band holding
   // it on a fractional-octave axis).
   static uint32_t MarkerIndex(const TSpectralData& spectrum, float hz);
+
+  // The pen of the spectrum and overlay traces on the painter's device.
+  static QPen TracePen(const QPainter& painter, const QColor& color);
+
   // "Pwr=%1.2f" over the visible range of a pane (empty without a spectrum), followed by the
   // unit label when calibrated.
   std::string PowerReadout(int pane) const;
@@ -219,8 +223,6 @@ class TOrvanePlot : public TPlotBase {
   void PaintMarkers(QPainter& painter, const PaneGeometry& g, const Colors& colors);
   void PaintCursor(QPainter& painter, const PaneGeometry& g, const Colors& colors, int pane);
   void PaintSelection(QPainter& painter, const QRect& area, const Colors& colors);
-
-  static QPen TracePen(const QPainter& painter, const QColor& color);
 
   // Mouse helpers.
   void ShowContextMenu(const QPoint& globalPos, int pane);

@@ -62,15 +62,18 @@ std::string BandAxisLabel(float nominal) {
 
 }  // namespace
 
-// A hairline on screens and images (one device pixel wide: the raster engine's fast
-// antialiased path, which keeps a dense trace at screen rates), a line of fixed width on
-// paper, where a device pixel would be invisibly thin.
+// On screens and images a line of whole device pixels, as many as one pixel of the
+// window's own scale (one at 1x: the raster engine's fast antialiased path, which keeps a
+// dense trace at screen rates; two at 1.5x and 2x, so the trace does not thin to a
+// hairline on a high-density screen); a line of fixed width on paper, where a device pixel
+// would be invisibly thin.
 QPen TOrvanePlot::TracePen(const QPainter& painter, const QColor& color) {
   const QPaintDevice* device = painter.device();
   const bool paper = device && (device->devType() == QInternal::Printer ||
                                 device->devType() == QInternal::Picture);
   if (paper) return QPen(color, 1.25, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
-  QPen pen(color, 1.0);
+  const double ratio = device ? device->devicePixelRatioF() : 1.0;
+  QPen pen(color, std::max(1.0, std::round(ratio)));
   pen.setCosmetic(true);
   return pen;
 }

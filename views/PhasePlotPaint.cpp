@@ -199,7 +199,11 @@ void TPhasePlot::PaintTrace(QPainter& painter, const QRect& r, const TSpectralDa
   flush();
   if (current.size() > 0) segments_.push_back(current);
   QPen pen(ColorOf(options_.lineColor));
-  pen.setWidth(0);  // cosmetic: the raster engine's fast path for thin lines
+  // Cosmetic: one device pixel at 1x (the raster engine's fast path for thin lines), whole
+  // device pixels of the window's scale on a high-density screen.
+  const double ratio = painter.device() ? painter.device()->devicePixelRatioF() : 1.0;
+  pen.setCosmetic(true);
+  pen.setWidthF(ratio >= 1.5 ? std::round(ratio) : 0.0);
   painter.setPen(pen);
   // One call for the whole trace: noise has a random phase, and thousands of short
   // segments drawn one by one would cost tens of milliseconds.

@@ -3,6 +3,7 @@
 #include <QFontMetrics>
 #include <QPainter>
 
+#include "app/gui/DesktopPalette.h"
 #include "app/gui/GuiTexts.h"
 #include "engine/Messages.h"
 
@@ -55,7 +56,10 @@ std::vector<QColor> TStatusBar::SegmentColors(int peakLevel) {
 
 QColor TStatusBar::StateTextColor() const {
   if (info_.field == TStatusInfo::StateField::Overload) return Qt::white;
-  if (info_.stateRed) return Qt::red;
+  if (info_.stateRed) {
+    // Pure red on a dark window reads at 3:1; this lighter red keeps the warning at 4.5:1.
+    return IsDark(palette()) ? QColor(255, 120, 120) : QColor(Qt::red);
+  }
   return palette().color(QPalette::WindowText);
 }
 

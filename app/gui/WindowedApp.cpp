@@ -14,6 +14,7 @@
 #include "app/core/DataFiles.h"
 #include "app/core/VersionText.h"
 #include "app/gui/AppIcon.h"
+#include "app/gui/DesktopPalette.h"
 #include "app/gui/GuiTexts.h"
 #include "app/gui/MainWin.h"
 #include "app/gui/PostProcessPacer.h"
@@ -133,6 +134,9 @@ int RunWindowed(int argc, char** argv) {
   QApplication::setWindowIcon(AppIcon());
   // Desktops match the window to its menu entry (icon, name, taskbar grouping) by this name.
   QGuiApplication::setDesktopFileName(QStringLiteral("org.orvanix.Orvanix"));
+  // Dialogs, menus and the status bar in the desktop's light or dark look, from the first
+  // window on.
+  (new TDesktopPalette(&app))->FollowDesktop();
 
   const TWindowedOptions o =
       ParseWindowedCommandLine(std::vector<std::string>(argv + 1, argv + argc));
