@@ -6,11 +6,31 @@
 #   share/orvanix/                      demo/, noise/, docs/ (user guide), README.md, python/
 #   share/applications, share/metainfo, share/mime/packages, share/icons/hicolor
 #   share/man/man1, share/bash-completion/completions, share/zsh/vendor-completions
+#   share/doc/orvanix/copyright
 # The program finds share/orvanix relative to its own folder (app/core/DataFiles.h).
 include(GNUInstallDirs)
 
 set(ORVANIX_APP_ID org.orvanix.Orvanix)
 set(ORVANIX_DATA_DESTINATION ${CMAKE_INSTALL_DATADIR}/orvanix)
+
+# Who publishes the program, where, and under which licence: the metainfo, the package's
+# control fields and its copyright file take them from here. The defaults stand in until
+# the project has an address of its own (the reserved .example domain) and has chosen a
+# licence (until then: all rights reserved); a release sets them on the cmake line.
+set(ORVANIX_HOMEPAGE "https://orvanix.example" CACHE STRING "The program's web address")
+set(ORVANIX_MAINTAINER "Orvanix maintainers <maintainers@orvanix.example>"
+    CACHE STRING "The package maintainer, \"Name <address>\"")
+set(ORVANIX_LICENSE "LicenseRef-proprietary" CACHE STRING "The program's licence, an SPDX expression")
+# The guide's pictures as published beside the program's page.
+set(ORVANIX_SCREENSHOT_URL "${ORVANIX_HOMEPAGE}/docs/images")
+if(ORVANIX_LICENSE STREQUAL "LicenseRef-proprietary")
+  set(ORVANIX_LICENSE_TEXT
+      " All rights reserved: no licence to copy, change or pass on this software has\n been granted.")
+else()
+  set(ORVANIX_LICENSE_TEXT
+      " The licence's text comes with the sources; on Debian systems the texts of the\n common licences are in /usr/share/common-licenses.")
+endif()
+string(REPLACE "\\n" "\n" ORVANIX_LICENSE_TEXT "${ORVANIX_LICENSE_TEXT}")
 
 # ---- Programs: every target in this list that exists.
 set(ORVANIX_INSTALLED_PROGRAMS tessiva tessiva-client)
@@ -57,6 +77,8 @@ configure_file(${DIST}/${ORVANIX_APP_ID}.metainfo.xml.in
                ${PROJECT_BINARY_DIR}/dist/${ORVANIX_APP_ID}.metainfo.xml @ONLY)
 install(FILES ${PROJECT_BINARY_DIR}/dist/${ORVANIX_APP_ID}.metainfo.xml
         DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+configure_file(${DIST}/copyright.in ${PROJECT_BINARY_DIR}/dist/copyright @ONLY)
+install(FILES ${PROJECT_BINARY_DIR}/dist/copyright DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/orvanix)
 install(FILES ${DIST}/${ORVANIX_APP_ID}.mime.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/mime/packages
         RENAME ${ORVANIX_APP_ID}.xml)
 install(FILES ${DIST}/completion/tessiva.bash

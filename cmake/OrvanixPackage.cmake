@@ -5,7 +5,9 @@ set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME orvanix)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_VENDOR "Orvanix")
-set(CPACK_PACKAGE_CONTACT "Orvanix developers <orvanix-devel@localhost>")
+set(CPACK_PACKAGE_CONTACT "${ORVANIX_MAINTAINER}")
+set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${ORVANIX_MAINTAINER}")
+set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "${ORVANIX_HOMEPAGE}")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "FFT spectrum analyzer for audio, acoustic and vibration work")
 set(CPACK_PACKAGE_DESCRIPTION
   "Orvanix analyses a sound card's input, a wave file or its own signal generator

@@ -11,7 +11,7 @@ packages=(
   portaudio19-dev libasound2-dev libasound2-plugins alsa-utils libsndfile1-dev libsndfile1
   sox python3 python3-numpy python3-scipy poppler-utils xvfb xauth bc fonts-dejavu-core
   locales
-  desktop-file-utils appstream shared-mime-info dpkg-dev
+  desktop-file-utils appstream shared-mime-info dpkg-dev x11-utils
 )
 
 missing=()

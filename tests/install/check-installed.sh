@@ -53,14 +53,84 @@ done
 
 # Desktop entry and metainfo, as the desktop's own tools read them.
 desktop=$prefix/share/applications/$app.desktop
-desktop-file-validate "$desktop" || fail "desktop-file-validate refused $desktop"
+desktop-file-validate "$desktop" >"$scratch/desktop.txt" 2>&1 || true
+cat "$scratch/desktop.txt"
+# Hints pass (several main categories is deliberate: Audio and Science menus both list it);
+# warnings and errors do not.
+! grep -Eq '(error|warning):' "$scratch/desktop.txt" || fail "desktop-file-validate refused $desktop"
 exec_line=$(grep -m1 '^Exec=' "$desktop")
 [ -x "$prefix/bin/$(cut -d' ' -f1 <<<"${exec_line#Exec=}")" ] || fail "$exec_line names no installed program"
+metainfo=$prefix/share/metainfo/$app.metainfo.xml
 if command -v appstreamcli >/dev/null; then
-  appstreamcli validate --no-net "$prefix/share/metainfo/$app.metainfo.xml" ||
-    fail "appstreamcli refused the metainfo"
-  grep -q "<release version=\"$(cut -d' ' -f2 <<<"$first")\"" "$prefix/share/metainfo/$app.metainfo.xml" ||
+  appstreamcli validate --no-net "$metainfo" >"$scratch/metainfo.txt" 2>&1 || true
+  cat "$scratch/metainfo.txt"
+  grep -q 'Validation was successful' "$scratch/metainfo.txt" &&
+    ! grep -Eq '^[EW]: ' "$scratch/metainfo.txt" || fail "appstreamcli refused the metainfo"
+  grep -q "<release version=\"$(cut -d' ' -f2 <<<"$first")\"" "$metainfo" ||
     fail "the metainfo's release is not the program's version"
+fi
+
+# The screenshots the metainfo names are the guide's pictures, installed beside it.
+for image in $(grep -o '<image>[^<]*</image>' "$metainfo" | sed 's#</image>##; s#.*/##'); do
+  [ -f "$prefix/share/orvanix/docs/images/$image" ] || fail "the metainfo shows $image, which is not installed"
+done
+[ "$(grep -c '<image>' "$metainfo")" -ge 1 ] || fail "the metainfo shows no screenshot"
+
+# The copyright file names the licence the metainfo names.
+copyright=$prefix/share/doc/orvanix/copyright
+[ -f "$copyright" ] || fail "share/doc/orvanix/copyright is not installed"
+head -1 "$copyright" | grep -q '^Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/' ||
+  fail "the copyright file is not in the Debian copyright format"
+license=$(sed -n 's#.*<project_license>\(.*\)</project_license>.*#\1#p' "$metainfo")
+[ -n "$license" ] || fail "the metainfo names no project licence"
+awk '/^Files: \*$/ {f = 1} f && /^License:/ {print $2; exit}' "$copyright" | grep -qxF "$license" ||
+  fail "the copyright file's licence for every file is not the metainfo's $license"
+# ... and the paragraph of its own that holds its text.
+awk -v want="License: $license" 'previous == "" && $0 == want {found = 1} {previous = $0}
+  END {exit !found}' "$copyright" ||
+  fail "the copyright file lacks the text paragraph of $license"
+
+# The desktop matches the program's windows to the entry by StartupWMClass: it must be the
+# class the running program gives its window. Checked on a virtual display when one can be
+# started.
+if command -v Xvfb >/dev/null && command -v xwininfo >/dev/null; then
+  wm_class=$(grep -m1 '^StartupWMClass=' "$desktop" | cut -d= -f2)
+  [ -n "$wm_class" ] || fail "the desktop entry has no StartupWMClass"
+  Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$scratch/display" \
+    >"$scratch/xvfb.log" 2>&1 &
+  xvfb=$!
+  display=
+  for _ in $(seq 100); do
+    display=$(tr -dc 0-9 <"$scratch/display")
+    [ -n "$display" ] && break
+    kill -0 "$xvfb" 2>/dev/null || break
+    sleep 0.1
+  done
+  if [ -n "$display" ]; then
+    env -i HOME="$scratch" XDG_CONFIG_HOME="$scratch/config" XDG_RUNTIME_DIR="$scratch" \
+      PATH=/usr/bin:/bin LC_ALL=C DISPLAY=":$display" \
+      "$program" --settings "$scratch/window.ini" >"$scratch/window.log" 2>&1 &
+    window_program=$!
+    classes=
+    for _ in $(seq 150); do
+      classes=$(DISPLAY=":$display" xwininfo -root -tree 2>/dev/null |
+        grep -m1 '"Orvanix - FFT Spectral Analysis System' | grep -o '("[^)]*")' || true)
+      [ -n "$classes" ] && break
+      sleep 0.1
+    done
+    kill "$window_program" 2>/dev/null || true
+    wait "$window_program" 2>/dev/null || true
+    kill "$xvfb" 2>/dev/null || true
+    wait "$xvfb" 2>/dev/null || true
+    [ -n "$classes" ] || { cat "$scratch/window.log"; fail "the program's window did not appear"; }
+    echo "Window class $classes, StartupWMClass=$wm_class"
+    # WM_CLASS is (instance, class); the class is the one a desktop matches.
+    [ "$(sed 's/("[^"]*" "\([^"]*\)")/\1/' <<<"$classes")" = "$wm_class" ] ||
+      fail "the window's class $classes is not StartupWMClass=$wm_class"
+  else
+    kill "$xvfb" 2>/dev/null || true
+    echo "No virtual display: the window class is not checked"
+  fi
 fi
 
 # Our file kinds: the MIME database builds from our XML, and every type the desktop entry
