@@ -4,6 +4,7 @@
 // is measured on the pixels the widgets paint, so a colour fixed in code or a style sheet
 // shows up as much as a wrong palette role.
 #include <QApplication>
+#include <QDBusVariant>
 #include <QImage>
 #include <QLabel>
 #include <QMenu>
@@ -138,6 +139,26 @@ TEST_F(DesktopLookTest, ADarkPlatformPaletteIsKeptAndOursGoesWhenTheDesktopTurns
   EXPECT_EQ(QApplication::palette().color(QPalette::Window), QColor(20, 30, 40));
   follower.Follow(TColorScheme::Light);
   EXPECT_EQ(QApplication::palette().color(QPalette::Window), QColor(20, 30, 40));
+}
+
+// The portal announces a switch of the desktop's scheme while the program runs.
+TEST_F(DesktopLookTest, TheWindowFollowsTheSchemeThePortalAnnounces) {
+  TDesktopPalette follower;
+  auto announce = [&](const char* group, const char* key, uint scheme) {
+    // Delivered as the portal sends it: the value in a variant.
+    ASSERT_TRUE(QMetaObject::invokeMethod(
+        &follower, "OnPortalSettingChanged", Q_ARG(QString, QString::fromLatin1(group)),
+        Q_ARG(QString, QString::fromLatin1(key)),
+        Q_ARG(QDBusVariant, QDBusVariant(QVariant::fromValue(scheme)))));
+  };
+  announce("org.freedesktop.appearance", "color-scheme", 1);
+  EXPECT_TRUE(IsDark(QApplication::palette()));
+  // Other settings of the portal change nothing.
+  announce("org.freedesktop.appearance", "accent-color", 2);
+  announce("org.gnome.desktop.interface", "color-scheme", 2);
+  EXPECT_TRUE(IsDark(QApplication::palette()));
+  announce("org.freedesktop.appearance", "color-scheme", 2);
+  EXPECT_FALSE(IsDark(QApplication::palette()));
 }
 
 TEST_F(DesktopLookTest, OnADarkDesktopMenusStatusBarAndDialogsAreReadable) {
