@@ -11,6 +11,7 @@
 #include "app/edit/gui/EditGui.h"
 #include "app/gui/GuiRegistry.h"
 #include "app/gui/PlotViewWindows.h"
+#include "automation/AutomationGui.h"
 #include "generator/SignalGeneratorWindow.h"
 #include "measure/MeasureWindows.h"
 #include "utilities/DelayFinderWindow.h"
@@ -33,6 +34,7 @@ void RegisterProgramModules() {
   RegisterGeneratorWindows();
   RegisterMeasureWindows();
   RegisterDelayFinderWindow();
+  RegisterAutomationGui();
 #endif
 }
 

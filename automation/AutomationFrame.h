@@ -1,6 +1,11 @@
 // What an execute command asks of the frame: its windows and decorations. The windowed
-// program installs one; a headless server has no windows, so window commands there are
-// answered processed and change nothing, as a command that ignores its argument is.
+// program installs one (app/gui/GuiAutomationFrame.h); a headless server has none, and the
+// window commands there answer not processed.
+//
+// Every call comes from a socket handler or a macro step: nothing here may run a nested
+// event loop (a message box, a print dialog). Actions that can open one are carried out
+// once control is back in the event loop; the return value says whether the frame can do
+// what was asked, decided at once.
 #pragma once
 
 #include <cstdint>
@@ -15,8 +20,9 @@ class TAutomationFrame {
 
   enum class ViewAction { Open, Close, Restore, Maximize, Print };
   // A window of the frame: the five views, the generator, delay finder, reverb and macro
-  // windows (Restore, Maximize and Print only for the views).
-  virtual void WindowAction(WindowKind kind, ViewAction action) = 0;
+  // windows (Restore, Maximize and Print only for the views). False when this program has
+  // no such window, or the window that Restore, Maximize or Print acts on is not open.
+  virtual bool WindowAction(WindowKind kind, ViewAction action) = 0;
 
   enum class FrameAction {
     Hide,
@@ -37,10 +43,18 @@ class TAutomationFrame {
     ShowPlotToolbars,
     CopyBitmap,
   };
-  virtual void Frame(FrameAction action) = 0;
-  // A spectrum overlay (1 ... 4): store the current spectra, show or hide it.
+  // False when there is nothing to act on (no plot view active for CopyBitmap, no plot
+  // toolbars in this program).
+  virtual bool Frame(FrameAction action) = 0;
+
+  // A spectrum overlay (1 ... 4): store the current spectra, show or hide it. False without
+  // an open Spectrum view (or, for Store, without a spectrum to store).
   enum class OverlayAction { Store, Show, Hide };
-  virtual void Overlay(int index, OverlayAction action) = 0;
+  virtual bool Overlay(int index, OverlayAction action) = 0;
+
+  // "[Exit Application]": closes the frame as its close button does (stop, the save
+  // prompts the user answers), posted so that it runs after the command was answered.
+  virtual void Close() = 0;
 };
 
 }  // namespace orvanix

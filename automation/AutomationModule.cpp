@@ -41,10 +41,10 @@ TAutomationModule::TAutomationModule(TAnalyzerCore& core)
       items_(core),
       runner_(core, items_),
       server_(std::make_unique<TAutomationServer>(*this)) {
-  runner_.SetExitHandler([this] {
-    exitRequested_ = true;
-    if (!Core().Headless()) QCoreApplication::quit();
-  });
+  // Headless, "[Exit Application]" ends the serving loop. The windowed program closes
+  // through its frame instead (TAutomationFrame::Close): the same save prompts as its
+  // close button, never a quit that skips them.
+  if (core.Headless()) runner_.SetExitHandler([this] { exitRequested_ = true; });
   WatchDocument();
   if (!core.Headless() && QCoreApplication::instance()) {
     // The windowed program serves from its start. A second instance finds the socket taken

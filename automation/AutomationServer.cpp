@@ -101,6 +101,8 @@ void TAutomationServer::Close() {
     QLocalSocket* socket = slot->socket;
     slot.reset();
     socket->disconnect(this);
+    // What was answered last ("[Exit Application]" processed) still goes out.
+    socket->flush();
     socket->abort();
     socket->deleteLater();
   }

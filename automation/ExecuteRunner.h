@@ -20,11 +20,11 @@ class TExecuteRunner {
  public:
   TExecuteRunner(TAnalyzerCore& core, TItemAnswers& items);
 
-  // The frame's windows (nullptr: none, window commands change nothing).
+  // The frame's windows (nullptr: none; the window commands answer not processed).
   void SetFrame(TAutomationFrame* frame) { frame_ = frame; }
   // The macro processor for the macro commands (nullptr: they change nothing).
   void SetMacroHost(TMacroHost* macro) { macro_ = macro; }
-  // "[Exit Application]": the program is asked to close.
+  // "[Exit Application]" without a frame: the program is asked to end (headless).
   void SetExitHandler(std::function<void()> handler) { exit_ = std::move(handler); }
   // The macro window's operations beyond TMacroHost (open, close, start, stop).
   struct TMacroWindow {
@@ -42,6 +42,7 @@ class TExecuteRunner {
   ExecuteResult Files(int32_t id, const std::string& argument);
   ExecuteResult Windows(int32_t id, const std::string& argument);
   ExecuteResult Utilities(int32_t id, const std::string& argument);
+  ExecuteResult FileUtility(int32_t id, const std::string& argument);
 
   TAnalyzerCore& core_;
   TItemAnswers& items_;

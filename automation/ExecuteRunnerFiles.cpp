@@ -1,4 +1,4 @@
-// The file, window, generator, macro and frame commands.
+// The file, logging, span, calibration and annotation commands.
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
@@ -13,7 +13,6 @@
 #include "files/CalibrationFile.h"
 #include "files/Configuration.h"
 #include "files/WaveFile.h"
-#include "generator/GeneratorModule.h"
 
 namespace orvanix {
 
@@ -37,13 +36,6 @@ std::string InFolder(const std::string& name, const std::string& folder) {
     return folder + "/" + name;
   }
   return name;
-}
-
-// The view of a command in the Open/Close/Restore/Maximize block.
-WindowKind ViewOf(int32_t offset) {
-  static constexpr WindowKind kViews[] = {kWindowTimeSeries, kWindowSpectrum, kWindowPhase,
-                                          kWindowSpectrogram, kWindowSurface};
-  return kViews[offset];
 }
 
 }  // namespace
@@ -91,7 +83,15 @@ ExecuteResult TExecuteRunner::Files(int32_t id, const std::string& argument) {
       core_.DeleteWave(argument);
       return kDone;
     case kExExitApplication:
-      if (exit_) exit_();
+      // A macro that sent it goes no further; the windowed program then closes as its close
+      // button closes it (save prompts included), once this command has been answered.
+      if (!frame_ && !exit_) return kRefused;
+      if (macroWindow_.stop) macroWindow_.stop();
+      if (frame_) {
+        frame_->Close();
+      } else {
+        exit_();
+      }
       return kDone;
     case kExSetDataLoggingFile:
       if (core_.DataLogging()) return kDone;
@@ -194,104 +194,6 @@ ExecuteResult TExecuteRunner::Files(int32_t id, const std::string& argument) {
     }
     default:
       return Windows(id, argument);
-  }
-}
-
-ExecuteResult TExecuteRunner::Windows(int32_t id, const std::string& argument) {
-  using View = TAutomationFrame::ViewAction;
-  using Frame = TAutomationFrame::FrameAction;
-  if (id >= kExOpenTimeSeries && id <= kExMaximizeSurface) {
-    const int32_t offset = id - kExOpenTimeSeries;
-    static constexpr View kActions[] = {View::Open, View::Close, View::Restore, View::Maximize};
-    if (frame_) frame_->WindowAction(ViewOf(offset / 4), kActions[offset % 4]);
-    return kDone;
-  }
-  if (id >= kExPrintTimeSeries && id <= kExPrintSurface) {
-    if (frame_) frame_->WindowAction(ViewOf(id - kExPrintTimeSeries), View::Print);
-    return kDone;
-  }
-  if (id >= kExHideWindow && id <= kExTileHorizontal) {
-    static constexpr Frame kFrame[] = {Frame::Hide,         Frame::Show,          Frame::Minimize,
-                                       Frame::Restore,      Frame::Maximize,      Frame::Cascade,
-                                       Frame::TileVertical, Frame::TileHorizontal};
-    if (frame_) frame_->Frame(kFrame[id - kExHideWindow]);
-    return kDone;
-  }
-  if (id >= kExHideMenu && id <= kExShowPlotToolbars) {
-    if (frame_)
-      frame_->Frame(static_cast<Frame>(static_cast<int>(Frame::HideMenu) + id - kExHideMenu));
-    return kDone;
-  }
-  switch (id) {
-    case kExCopyBitmap:
-      if (frame_) frame_->Frame(Frame::CopyBitmap);
-      return kDone;
-    case kExSetOverlay:
-    case kExShowOverlay:
-    case kExHideOverlay: {
-      const int64_t n = LeadingInteger(argument);
-      if (n < 1 || n > 4) return kDone;
-      const auto action = id == kExSetOverlay    ? TAutomationFrame::OverlayAction::Store
-                          : id == kExShowOverlay ? TAutomationFrame::OverlayAction::Show
-                                                 : TAutomationFrame::OverlayAction::Hide;
-      if (frame_) frame_->Overlay(static_cast<int>(n), action);
-      return kDone;
-    }
-    case kExOpenGenerator:
-    case kExCloseGenerator:
-      if (frame_) {
-        frame_->WindowAction(kWindowSignalGenerator,
-                             id == kExOpenGenerator ? View::Open : View::Close);
-      }
-      return kDone;
-    case kExOpenDelayFinder:
-    case kExCloseDelayFinder:
-      if (frame_) {
-        frame_->WindowAction(kWindowDelayFinder,
-                             id == kExOpenDelayFinder ? View::Open : View::Close);
-      }
-      return kDone;
-    case kExOpenReverb:
-    case kExCloseReverb:
-      if (frame_)
-        frame_->WindowAction(kWindowReverb, id == kExOpenReverb ? View::Open : View::Close);
-      return kDone;
-    default:
-      return Utilities(id, argument);
-  }
-}
-
-ExecuteResult TExecuteRunner::Utilities(int32_t id, const std::string& argument) {
-  auto* generator = core_.FindModule<TGeneratorModule>(TGeneratorModule::kName);
-  switch (id) {
-    case kExSaveGeneratorSignal:
-      if (generator) generator->SaveSignalCommand(argument);
-      return kDone;
-    case kExOpenMacro:
-    case kExCloseMacro:
-      if (id == kExCloseMacro && macroWindow_.stop) macroWindow_.stop();
-      if (macroWindow_.show) macroWindow_.show(id == kExOpenMacro);
-      return kDone;
-    case kExOpenMacroFile:
-      if (argument.find(".mac") == std::string::npos &&
-          argument.find(".MAC") == std::string::npos) {
-        return kDone;
-      }
-      if (macro_) {
-        if (macroWindow_.show) macroWindow_.show(true);
-        macro_->LoadAndRun(argument);
-      }
-      return kDone;
-    case kExStartMacro:
-      if (macroWindow_.start) macroWindow_.start();
-      return kDone;
-    case kExStopMacro:
-      if (macroWindow_.stop) macroWindow_.stop();
-      return kDone;
-    default:
-      // The generator's run and type commands, the delay finder's apply, reverberation,
-      // the device numbers, file decimation and merge: their subsystems' operations.
-      return kDone;
   }
 }
 

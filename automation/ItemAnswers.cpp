@@ -14,6 +14,7 @@
 #include "measure/MeasureKinds.h"
 #include "measure/Measurements.h"
 #include "measure/Peaks.h"
+#include "utilities/UtilitiesModule.h"
 
 namespace orvanix {
 
@@ -169,8 +170,14 @@ std::string TItemAnswers::Value(int32_t item) const {
       return TSmoothing::TypeName(p.smoothingWindow);
     case kItemTotalPowerInSegment:
       return SegmentPower();
-    case kItemDelayFinder:
-      return Printf("%3.6f", 0.0);
+    case kItemDelayFinder: {
+      // The open finder's trusted reading in its display unit; 0 while it is closed or
+      // has nothing it trusts.
+      const auto* utilities = core_.FindModule<TUtilitiesModule>(TUtilitiesModule::kName);
+      const TDelayFinder* finder = utilities ? utilities->DelayFinder() : nullptr;
+      if (!finder || finder->Status() != DelayStatus::Found) return Printf("%3.6f", 0.0);
+      return Printf("%3.6f", DelayInUnits(finder->DelayMsec(), core_.Settings().delayFinder));
+    }
     case kItemMacroStatus:
       return std::to_string(macroStatus_ ? macroStatus_() : -1);
     case kItemVersionNumber:

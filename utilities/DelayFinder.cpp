@@ -49,20 +49,23 @@ uint32_t DelayBlockLength(int32_t maxDelayMsec, uint32_t rateHz) {
   return n;
 }
 
-std::string DelayText(double delayMsec, const TDelayFinderOptions& options) {
-  char text[64];
+double DelayInUnits(double delayMsec, const TDelayFinderOptions& options) {
   switch (options.displayUnits) {
     case 1:
-      std::snprintf(text, sizeof text, "%6.3f ft", options.speedOfSound * delayMsec * 0.001);
-      break;
+      return options.speedOfSound * delayMsec * 0.001;
     case 2:
-      std::snprintf(text, sizeof text, "%6.3f m",
-                    options.speedOfSound * 0.3048 * delayMsec * 0.001);
-      break;
+      return options.speedOfSound * 0.3048 * delayMsec * 0.001;
     default:
-      std::snprintf(text, sizeof text, "%6.3f msec", delayMsec);
-      break;
+      return delayMsec;
   }
+}
+
+std::string DelayText(double delayMsec, const TDelayFinderOptions& options) {
+  static constexpr const char* kUnits[] = {"msec", "ft", "m"};
+  const int unit =
+      options.displayUnits == 1 || options.displayUnits == 2 ? options.displayUnits : 0;
+  char text[64];
+  std::snprintf(text, sizeof text, "%6.3f %s", DelayInUnits(delayMsec, options), kUnits[unit]);
   return text;
 }
 

@@ -25,6 +25,8 @@ uint32_t DelayBlockLength(int32_t maxDelayMsec, uint32_t rateHz);
 
 // "%6.3f msec", "%6.3f ft" or "%6.3f m" for a delay in milliseconds.
 std::string DelayText(double delayMsec, const TDelayFinderOptions& options);
+// The delay in the display unit of the options (ms, ft or m), as DelayText shows it.
+double DelayInUnits(double delayMsec, const TDelayFinderOptions& options);
 
 enum class DelayStatus {
   Waiting,        // no update yet

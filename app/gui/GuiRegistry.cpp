@@ -1,6 +1,7 @@
 #include "app/gui/GuiRegistry.h"
 
 #include <map>
+#include <string>
 
 namespace orvanix {
 
@@ -21,7 +22,22 @@ std::map<int32_t, TFrameCommand>& FrameCommands() {
   return commands;
 }
 
+std::map<std::string, TFrameExtension, std::less<>>& Extensions() {
+  static std::map<std::string, TFrameExtension, std::less<>> extensions;
+  return extensions;
+}
+
 }  // namespace
+
+void RegisterFrameExtension(std::string_view name, TFrameExtension extend) {
+  Extensions()[std::string(name)] = std::move(extend);
+}
+
+void ExtendFrame(TMainWin& frame) {
+  for (const auto& [name, extend] : Extensions()) {
+    if (extend) extend(frame);
+  }
+}
 
 void RegisterFrameCommand(int32_t command, TFrameCommand run) {
   FrameCommands()[command] = std::move(run);

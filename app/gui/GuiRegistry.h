@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <string_view>
 
 #include "app/core/AnalyzerCore.h"
 
@@ -12,6 +13,7 @@ class QWidget;
 
 namespace orvanix {
 
+class TMainWin;
 class TViewWindows;
 
 // Makes the content of a window of one kind (the frame puts it into an MDI child) and
@@ -24,6 +26,14 @@ using TDialogRunner = std::function<bool(QWidget* parent, TAnalyzerCore& core)>;
 // command with a choice beside the toggle, a window that sets up another as it opens); the
 // frame runs it instead of its plain toggle. False when refused.
 using TFrameCommand = std::function<bool(TViewWindows& windows, TAnalyzerCore& core)>;
+
+// Adds a subsystem's own link to every frame as it is made (its windows and menus exist by
+// then); what it makes it parents to the frame. A second registration under a name
+// replaces the first.
+using TFrameExtension = std::function<void(TMainWin& frame)>;
+void RegisterFrameExtension(std::string_view name, TFrameExtension extend);
+// Runs every registered extension on `frame` (the frame's constructor does).
+void ExtendFrame(TMainWin& frame);
 
 // A second registration of a kind or command replaces the first.
 void RegisterWindow(WindowKind kind, TWindowMaker make);

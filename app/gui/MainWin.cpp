@@ -19,6 +19,7 @@
 #include "app/gui/CommandMenus.h"
 #include "app/gui/DeviceWatcher.h"
 #include "app/gui/GuiCoreDialogs.h"
+#include "app/gui/GuiRegistry.h"
 #include "app/gui/GuiTexts.h"
 #include "app/gui/HelpWindow.h"
 #include "app/gui/StatusBar.h"
@@ -120,6 +121,7 @@ TMainWin::TMainWin(TAnalyzerCore& core, const TMainWinOptions& options)
   commands_->SetHistory(core_.FileHistory());
   UpdateCommands();
   RefreshStatus();
+  ExtendFrame(*this);
 }
 
 TMainWin::~TMainWin() {
