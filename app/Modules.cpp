@@ -3,6 +3,7 @@
 #include "app/core/CoreModule.h"
 #include "app/edit/EditModule.h"
 #include "automation/AutomationModule.h"
+#include "automation/BatchModule.h"
 #include "automation/MacroModule.h"
 #include "generator/GeneratorModule.h"
 #include "measure/MeasureModule.h"
@@ -28,6 +29,7 @@ void RegisterProgramModules() {
   // Last among the listeners: advise links go out after every window has seen the block.
   RegisterModule(TAutomationModule::Info());
   RegisterModule(TMacroModule::Info());
+  RegisterModule(TBatchModule::Info());
 #ifdef ORVANIX_WITH_GUI
   RegisterPlotViews();
   RegisterEditGui();

@@ -9,7 +9,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev libfftw3-dev
   qt6-base-dev qt6-base-dev-tools libqt6opengl6-dev libgl-dev
   portaudio19-dev libasound2-dev libasound2-plugins alsa-utils libsndfile1-dev libsndfile1
-  sox python3 python3-numpy python3-scipy poppler-utils xvfb xauth bc fonts-dejavu-core
+  sox python3 python3-numpy python3-scipy poppler-utils xvfb xauth bc fonts-dejavu-core parallel
   locales
   desktop-file-utils appstream shared-mime-info dpkg-dev x11-utils
 )

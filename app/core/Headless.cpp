@@ -345,7 +345,8 @@ int RunHeadless(int argc, char** argv) {
 
   if (!ApplyLoopbackOptions(o)) return 2;
 
-  core.StartUp(o.argument);
+  // A batch opens its files one by one itself.
+  core.StartUp(HasModuleOption(o, "--batch") ? std::string() : o.argument);
   ApplyOverrides(core, o);
 
   int code = 0;

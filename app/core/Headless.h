@@ -14,7 +14,9 @@ struct THeadlessOptions {
   bool headless = false;
   bool help = false;
   bool version = false;
-  std::string argument;        // the .wav, .cfg or .mac file
+  std::string argument;  // the .wav, .cfg or .mac file
+  // Every file given, the argument first; more than one only with --batch.
+  std::vector<std::string> files;
   std::string settingsPath;    // --settings
   bool saveSettings = false;   // --save-settings
   double realTimeSeconds = 0;  // --realtime-seconds
@@ -39,6 +41,8 @@ struct THeadlessOptions {
 };
 
 THeadlessOptions ParseCommandLine(const std::vector<std::string>& args);
+// Whether a module option of this name was given.
+bool HasModuleOption(const THeadlessOptions& options, std::string_view name);
 std::string HeadlessUsage();
 // Whether the command line asks for the headless program (or for help/version).
 bool WantsHeadless(int argc, char** argv);

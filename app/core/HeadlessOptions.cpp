@@ -240,11 +240,13 @@ THeadlessOptions ParseCommandLine(const std::vector<std::string>& args) {
       if (complete) o.moduleOptions.emplace_back(a, given);
     } else if (!a.empty() && a[0] == '-') {
       fail("unknown option " + a);
-    } else if (o.argument.empty()) {
-      o.argument = a;
     } else {
-      fail("only one file may be given");
+      if (o.argument.empty()) o.argument = a;
+      o.files.push_back(a);
     }
+  }
+  if (o.files.size() > 1 && !HasModuleOption(o, "--batch")) {
+    fail("only one file may be given (several with --batch)");
   }
   // Values that would size the engine are checked here, where the user can be told.
   if (o.fftSize && !IsValidFftSize(*o.fftSize)) fail("--fft must be a power of two 32 ... 1048576");
@@ -263,6 +265,11 @@ THeadlessOptions ParseCommandLine(const std::vector<std::string>& args) {
   if (o.rate && (*o.rate < 1000 || *o.rate > 384000)) fail("--rate must be 1000 ... 384000");
   if (o.realTimeSeconds < 0 || o.recordSeconds < 0) fail("durations cannot be negative");
   return o;
+}
+
+bool HasModuleOption(const THeadlessOptions& options, std::string_view name) {
+  return std::any_of(options.moduleOptions.begin(), options.moduleOptions.end(),
+                     [name](const auto& option) { return option.first == name; });
 }
 
 bool WantsHeadless(int argc, char** argv) {
