@@ -9,6 +9,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 
 #include "app/core/AnalyzerCore.h"
 
@@ -55,6 +56,10 @@ class TAutomationFrame {
   // "[Exit Application]": closes the frame as its close button does (stop, the save
   // prompts the user answers), posted so that it runs after the command was answered.
   virtual void Close() = 0;
+
+  // Runs `action` once control is back in the event loop (work that may show a message or
+  // a progress box).
+  virtual void Post(std::function<void()> action) = 0;
 };
 
 }  // namespace orvanix

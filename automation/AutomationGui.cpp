@@ -4,10 +4,19 @@
 #include "app/gui/GuiRegistry.h"
 #include "app/gui/MainWin.h"
 #include "automation/AutomationModule.h"
+#include "automation/MacroModule.h"
+#include "automation/MacroWindow.h"
 
 namespace orvanix {
 
 void RegisterAutomationGui() {
+  RegisterWindow(kWindowMacro, [](TAnalyzerCore& core, TAnalyzerObserver*& observer) {
+    auto* module = core.FindModule<TMacroModule>(TMacroModule::kName);
+    if (!module) return static_cast<QWidget*>(nullptr);
+    auto* window = new TMacroWindow(core, *module);
+    observer = window;
+    return static_cast<QWidget*>(window);
+  });
   RegisterFrameExtension("automation", [](TMainWin& frame) {
     TAnalyzerCore& core = frame.Core();
     auto* module = core.FindModule<TAutomationModule>(TAutomationModule::kName);

@@ -1,5 +1,5 @@
-// The automation server's link to the windowed program's frame: registered once per
-// process (app/Modules.cpp), it gives every frame's execute commands their windows
+// Automation in the windowed program, registered once per process (app/Modules.cpp): the
+// macro processor's window, and every frame's link for the execute commands
 // (TGuiAutomationFrame), so that "[Open Spectrum]" opens the view and "[Exit Application]"
 // closes the frame with its save prompts.
 #pragma once

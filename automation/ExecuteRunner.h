@@ -26,9 +26,8 @@ class TExecuteRunner {
   void SetMacroHost(TMacroHost* macro) { macro_ = macro; }
   // "[Exit Application]" without a frame: the program is asked to end (headless).
   void SetExitHandler(std::function<void()> handler) { exit_ = std::move(handler); }
-  // The macro window's operations beyond TMacroHost (open, close, start, stop).
+  // The macro processor's Run and Stop (its window's buttons).
   struct TMacroWindow {
-    std::function<void(bool open)> show;
     std::function<void()> start;
     std::function<void()> stop;
   };
@@ -43,6 +42,7 @@ class TExecuteRunner {
   ExecuteResult Windows(int32_t id, const std::string& argument);
   ExecuteResult Utilities(int32_t id, const std::string& argument);
   ExecuteResult FileUtility(int32_t id, const std::string& argument);
+  ExecuteResult OpenMacroFile(const std::string& path);
 
   TAnalyzerCore& core_;
   TItemAnswers& items_;

@@ -63,9 +63,8 @@ ExecuteResult TExecuteRunner::Files(int32_t id, const std::string& argument) {
               s.scaling.micFileRight = both ? s.scaling.micFileLeft : std::string();
             },
             SettingsOrigin::Dialog);
-      } else if (EndsWith(argument, ".mac") && macro_) {
-        if (macroWindow_.show) macroWindow_.show(true);
-        macro_->LoadAndRun(argument);
+      } else if (EndsWith(argument, ".mac")) {
+        return OpenMacroFile(argument);
       }
       return kDone;
     }

@@ -1,9 +1,9 @@
 // The window, frame, generator, delay finder, reverberation, device, file utility and macro
 // commands. A command that cannot act here (no such window or utility in this program,
 // nothing open to act on, no frame in a headless run) answers not processed.
-#include <QTimer>
 #include <algorithm>
 #include <cctype>
+#include <fstream>
 
 #include "acquisition/SoundPort.h"
 #include "app/core/AnalyzerCore.h"
@@ -196,18 +196,16 @@ ExecuteResult TExecuteRunner::Utilities(int32_t id, const std::string& argument)
     case kExOpenMacro:
     case kExCloseMacro:
       if (id == kExCloseMacro && macroWindow_.stop) macroWindow_.stop();
-      if (!macroWindow_.show) return kRefused;
-      macroWindow_.show(id == kExOpenMacro);
-      return kDone;
+      // Headless there is no macro window to open; closing it stops the macro.
+      if (!frame_) return Result(id == kExCloseMacro && macroWindow_.stop);
+      return Result(
+          frame_->WindowAction(kWindowMacro, id == kExOpenMacro ? View::Open : View::Close));
     case kExOpenMacroFile:
       if (argument.find(".mac") == std::string::npos &&
           argument.find(".MAC") == std::string::npos) {
         return kDone;
       }
-      if (!macro_) return kRefused;
-      if (macroWindow_.show) macroWindow_.show(true);
-      macro_->LoadAndRun(argument);
-      return kDone;
+      return OpenMacroFile(argument);
     case kExStartMacro:
       if (!macroWindow_.start) return kRefused;
       macroWindow_.start();
@@ -219,6 +217,18 @@ ExecuteResult TExecuteRunner::Utilities(int32_t id, const std::string& argument)
     default:
       return kRefused;
   }
+}
+
+ExecuteResult TExecuteRunner::OpenMacroFile(const std::string& path) {
+  if (!macro_) return kRefused;
+  if (!frame_) return Result(macro_->LoadAndRun(path));
+  // The window shows the file as it runs. Loading may report a failure: not inside this
+  // command, so a file that cannot be read is refused here first.
+  if (!std::ifstream(path).good()) return kRefused;
+  frame_->WindowAction(kWindowMacro, TAutomationFrame::ViewAction::Open);
+  TMacroHost* macro = macro_;
+  frame_->Post([macro, path] { macro->LoadAndRun(path); });
+  return kDone;
 }
 
 ExecuteResult TExecuteRunner::FileUtility(int32_t id, const std::string& argument) {
@@ -240,7 +250,7 @@ ExecuteResult TExecuteRunner::FileUtility(int32_t id, const std::string& argumen
   if (!frame_) return Result(run());
   // The windowed program shows these with a progress box: not inside a socket handler or a
   // macro step, so they run once control is back in the event loop.
-  QTimer::singleShot(0, [run] { run(); });
+  frame_->Post([run] { run(); });
   return kDone;
 }
 

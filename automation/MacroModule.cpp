@@ -91,11 +91,15 @@ int TMacroModule::Status() const {
 
 void TMacroModule::SetWindowOpen(bool open) {
   windowOpen_ = open;
-  if (!open) Stop();
+  if (open) return;
+  Stop();
+  // Closed with its window: "Macro Status" answers -1 again.
+  loaded_ = false;
 }
 
 void TMacroModule::Run() {
   if (macro_.Running()) return;
+  if (textSource_) macro_.SetText(textSource_());
   ApplyOptions();
   loaded_ = true;
   failed_ = false;
@@ -108,15 +112,27 @@ void TMacroModule::Stop() {
   timer_.stop();
 }
 
-bool TMacroModule::LoadAndRun(const std::string& path) {
+bool TMacroModule::Load(const std::string& path) {
   std::string error;
+  macro_.Stop();
   if (!macro_.Load(path, error)) {
     failed_ = true;
     ReportError(error, MessageIcon::Warning);
     return false;
   }
   path_ = path;
+  ++textVersion_;
+  Changed();
+  return true;
+}
+
+bool TMacroModule::LoadAndRun(const std::string& path) {
+  if (!Load(path)) return false;
+  // The loaded text runs, not what a window's editor held before it showed this one.
+  const auto source = std::move(textSource_);
+  textSource_ = nullptr;
   Run();
+  textSource_ = source;
   return true;
 }
 

@@ -41,6 +41,15 @@ class TMacroModule : public TCoreModule, public TMacroHost, public TMacroServer 
   // Told whenever the state changes (the window updates its buttons and title).
   void SetChangeHandler(std::function<void()> handler) { changed_ = std::move(handler); }
   const std::string& Path() const { return path_; }
+  void SetPath(const std::string& path) { path_ = path; }
+
+  // Loads a .mac file without running it; false (reported) when it cannot be read.
+  bool Load(const std::string& path);
+  // Counts the loads: a window showing the text reloads its editor when it changes.
+  uint64_t TextVersion() const { return textVersion_; }
+  // Where Run takes the text from (the window's editor while it is open); empty: the text
+  // loaded last.
+  void SetTextSource(std::function<std::string()> source) { textSource_ = std::move(source); }
 
   // ---- TMacroHost ----
   bool LoadAndRun(const std::string& path) override;
@@ -72,6 +81,8 @@ class TMacroModule : public TCoreModule, public TMacroHost, public TMacroServer 
   bool headlessMacro_ = false;
   bool failed_ = false;
   std::function<void()> changed_;
+  std::function<std::string()> textSource_;
+  uint64_t textVersion_ = 0;
 };
 
 }  // namespace orvanix

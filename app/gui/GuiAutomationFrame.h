@@ -32,6 +32,7 @@ class TGuiAutomationFrame : public QObject, public TAutomationFrame {
   bool Frame(FrameAction action) override;
   bool Overlay(int index, OverlayAction action) override;
   void Close() override;
+  void Post(std::function<void()> action) override { Later(std::move(action)); }
 
  private:
   bool Open(WindowKind kind);

@@ -251,7 +251,13 @@ void TMainWin::closeEvent(QCloseEvent* event) {
     event->accept();
     return;
   }
+  // The windows that ask before closing (a running macro, its text not saved) first.
+  if (!windows_->ConfirmCloseAll()) {
+    event->ignore();
+    return;
+  }
   if (!core_.RequestExit()) {
+    windows_->SetCloseConfirmed(false);
     event->ignore();  // the save prompt was cancelled: the program keeps running
     return;
   }

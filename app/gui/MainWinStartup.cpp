@@ -87,6 +87,9 @@ void TMainWin::FinishExit() {
   windows_->SavePlacements(program);
   // Settings first, with every window's `ViewStatus` flag still set; then the windows go.
   core_.Shutdown();
+  // Past the point of refusal: the windows that ask before closing asked already (or the
+  // program is being torn down without its close sequence).
+  windows_->SetCloseConfirmed(true);
   windows_->CloseAll();
   if (help_) help_->close();
 }

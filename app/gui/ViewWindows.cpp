@@ -55,6 +55,11 @@ TChildWindow::TChildWindow(WindowKind kind, QWidget* parent) : QMdiSubWindow(par
 }
 
 void TChildWindow::closeEvent(QCloseEvent* event) {
+  auto* guard = dynamic_cast<TCloseGuard*>(widget());
+  if (guard && !property("closeConfirmed").toBool() && !guard->ConfirmClose()) {
+    event->ignore();
+    return;
+  }
   emit Closing(kind_);
   QMdiSubWindow::closeEvent(event);
 }
@@ -230,6 +235,25 @@ void TViewWindows::CloseAllUtilities() {
 void TViewWindows::CloseAll() {
   CloseAllViews();
   CloseAllUtilities();
+}
+
+bool TViewWindows::ConfirmCloseAll() {
+  for (TChildWindow* window : windows_) {
+    auto* guard = window ? dynamic_cast<TCloseGuard*>(window->widget()) : nullptr;
+    if (!guard) continue;
+    if (!guard->ConfirmClose()) {
+      SetCloseConfirmed(false);
+      return false;
+    }
+    window->setProperty("closeConfirmed", true);
+  }
+  return true;
+}
+
+void TViewWindows::SetCloseConfirmed(bool confirmed) {
+  for (TChildWindow* window : windows_) {
+    if (window) window->setProperty("closeConfirmed", confirmed);
+  }
 }
 
 void TViewWindows::SavePlacements(TProfile& profile) const {

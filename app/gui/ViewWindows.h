@@ -23,8 +23,17 @@ namespace orvanix {
 class TProfile;
 class TSpectrumWindow;
 
-// An MDI child that reports its closing and remembers its last normal geometry (what is
-// stored while it is maximised or minimised).
+// Window content that may keep its window open when asked to close (it asks the user
+// first: a running macro, text not saved).
+class TCloseGuard {
+ public:
+  virtual ~TCloseGuard() = default;
+  // False: the window stays.
+  virtual bool ConfirmClose() = 0;
+};
+
+// An MDI child that asks its content's TCloseGuard before it closes, reports its closing and
+// remembers its last normal geometry (what is stored while it is maximised or minimised).
 class TChildWindow : public QMdiSubWindow {
   Q_OBJECT
 
@@ -74,6 +83,13 @@ class TViewWindows : public QObject {
   void CloseAllViews();
   void CloseAllUtilities();
   void CloseAll();
+  // Asks every open window's TCloseGuard, as the program's exit does before anything else;
+  // false when one keeps its window. Once all agreed, closing does not ask them again
+  // (until SetCloseConfirmed(false)).
+  bool ConfirmCloseAll();
+  // Whether the open windows close without asking their guards (the exit asked, or it can
+  // no longer be refused).
+  void SetCloseConfirmed(bool confirmed);
 
   // Writes the placement of every open window into `profile`.
   void SavePlacements(TProfile& profile) const;

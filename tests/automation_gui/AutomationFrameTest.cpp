@@ -10,6 +10,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "AutomationGuiFixture.h"
 #include "app/gui/SpectrumWindow.h"
 #include "app/gui/StatusBar.h"
 #include "app/gui/TransportBar.h"
@@ -18,82 +19,12 @@
 #include "automation/MacroModule.h"
 #include "generator/GeneratorModule.h"
 #include "generator/SignalGeneratorWindow.h"
-#include "tests/automation/AutomationTestSupport.h"
-#include "tests/gui/GuiTestHelpers.h"
 #include "views/OrvanePlot.h"
 
 namespace orvanix::test {
 namespace {
 
-// Asks as a message box does: events run while it is "open", as they do under a modal
-// box. `whenAsked` looks at the world at the moment the question appears.
-class TPumpingSink : public TMessageSink {
- public:
-  void Report(std::string_view text, std::string_view, MessageIcon) override {
-    reports.emplace_back(text);
-    WaitFor([] { return false; }, 50);
-  }
-  MessageAnswer Ask(std::string_view text, std::string_view, MessageButtons, MessageAnswer,
-                    MessageIcon) override {
-    questions.emplace_back(text);
-    if (whenAsked) whenAsked();
-    WaitFor([] { return false; }, 50);
-    return answer;
-  }
-  std::vector<std::string> reports, questions;
-  MessageAnswer answer = MessageAnswer::Cancel;
-  std::function<void()> whenAsked;
-};
-
-class AutomationFrame : public GuiFixture {
- protected:
-  void SetUp() override {
-    GuiFixture::SetUp();
-    ::setenv("TESSIVA_SOCKET", Path("tessiva.sock").c_str(), 1);
-    RegisterGeneratorWindows();
-    RegisterAutomationGui();
-    TCoreOptions options;
-    options.programSettingsPath = SettingsPath();
-    core_ = std::make_unique<TAnalyzerCore>(options);
-    auto automation = std::make_unique<TAutomationModule>(*core_);
-    automation_ = automation.get();
-    core_->AddModule(std::move(automation));
-    auto macro = std::make_unique<TMacroModule>(*core_);
-    macro_ = macro.get();
-    core_->AddModule(std::move(macro));
-    core_->AddModule(std::make_unique<TGeneratorModule>(*core_));
-    TMainWinOptions frameOptions;
-    frameOptions.chooser = &chooser_;
-    frameOptions.banner = false;
-    frameOptions.deviceFolder = QString::fromStdString(Path("snd"));
-    frame_ = std::make_unique<TMainWin>(*core_, frameOptions);
-    frame_->show();
-    std::string error;
-    ASSERT_TRUE(automation_->Serve(Path("tessiva.sock"), error)) << error;
-    ASSERT_TRUE(client_.Connect(Path("tessiva.sock")));
-  }
-
-  void TearDown() override {
-    ::unsetenv("TESSIVA_SOCKET");
-    GuiFixture::TearDown();
-  }
-
-  std::string Answer(const std::string& command) { return client_.Ask("execute " + command).head; }
-
-  // A Post-Processing document with an edit not saved: closing it asks first.
-  void OpenChangedDocument() {
-    ASSERT_TRUE(frame_->RunCommand(kCmdModePostProcess));
-    const std::string path = Path("changed.wav");
-    WriteToneWave(path, 44100, 1, 44100, {{BinHz(93), 0.5}});
-    ASSERT_TRUE(core_->OpenWave(path));
-    core_->Document()->PutSample(100, 0, 0);
-    ASSERT_TRUE(core_->Document()->Modified());
-  }
-
-  TAutomationModule* automation_ = nullptr;
-  TMacroModule* macro_ = nullptr;
-  TPumpedClient client_;
-};
+using AutomationFrame = AutomationGuiFixture;
 
 TEST_F(AutomationFrame, ViewCommandsOpenArrangeAndCloseTheViews) {
   EXPECT_EQ(Answer("[Maximize Spectrum]"), "answer not-processed");  // not open
@@ -169,7 +100,7 @@ TEST_F(AutomationFrame, OverlaysAreStoredShownAndHiddenInTheSpectrumView) {
 
 TEST_F(AutomationFrame, ExitApplicationAsksAsTheCloseButtonDoesAfterAnswering) {
   OpenChangedDocument();
-  TPumpingSink asking;
+  TAskingSink asking;
   TScopedMessageSink scoped(&asking);
   bool answered = false;
   bool answeredBeforeAsked = false;
@@ -199,7 +130,7 @@ TEST_F(AutomationFrame, ExitApplicationAsksAsTheCloseButtonDoesAfterAnswering) {
 
 TEST_F(AutomationFrame, ExitApplicationSentByAMacroStopsTheMacroFirst) {
   OpenChangedDocument();
-  TPumpingSink asking;
+  TAskingSink asking;
   TScopedMessageSink scoped(&asking);
   const std::string macro = Path("leave.mac");
   std::ofstream(macro) << "SetOutputFile leave.txt\n"
