@@ -31,4 +31,14 @@ inline constexpr const char* kMacroOutputFilter = "Macro output files (*.txt)|*.
 inline constexpr const char* kMacroWriteFailed = "Failure writing macro file: %s";
 inline constexpr const char* kMacroOutputHeading = "Output: %s";
 
+// The options dialog.
+inline constexpr const char* kMacroOptionsTitle = "Macro Command Processor Options";
+inline constexpr const char* kMacroPickOutputTitle = "Select Macro Output File";
+inline constexpr const char* kMacroPickFilter = "%s (*.txt)|*.txt|";
+inline constexpr const char* kMacroOutputFileName = "Macro Output File";
+inline constexpr const char* kMacroPickViewerTitle = "Select Text Viewer Program";
+// Programs here carry no extension: any file may be chosen.
+inline constexpr const char* kMacroViewerFilter = "Text Viewer (*)|*|";
+inline constexpr const char* kMacroDefaultViewer = "Notepad.exe";
+
 }  // namespace orvanix

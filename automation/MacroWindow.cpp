@@ -15,7 +15,9 @@
 #include <filesystem>
 #include <fstream>
 
+#include "app/gui/MainWin.h"
 #include "automation/MacroModule.h"
+#include "automation/MacroOptionsDialog.h"
 #include "automation/MacroTexts.h"
 #include "engine/Messages.h"
 #include "files/Configuration.h"
@@ -64,6 +66,14 @@ TMacroWindow::TMacroWindow(TAnalyzerCore& core, TMacroModule& module, QWidget* p
   file->addSeparator();
   file->addAction(tr("E&xit"), this, [this] {
     if (QWidget* child = parentWidget()) child->close();
+  });
+  QMenu* options = menu->addMenu(tr("&Options"));
+  options->addAction(tr("Options..."), this, [this] { Options(); });
+  QMenu* help = menu->addMenu(tr("&Help"));
+  help->addAction(tr("Macro Command Syntax..."), this, [this] {
+    if (auto* frame = qobject_cast<TMainWin*>(window())) {
+      frame->ShowHelp(QStringLiteral("docs/automation.md"));
+    }
   });
   layout->setMenuBar(menu);
 
@@ -310,6 +320,21 @@ void TMacroWindow::Run() {
 void TMacroWindow::Stop() {
   module_.Stop();
   UpdateState();
+}
+
+bool TMacroWindow::Options() {
+  TMacroOptionsDialog dialog(this, core_.Settings().macro, core_.LastFolder(kFolderMacro),
+                             gChooser);
+  if (dialog.exec() != QDialog::Accepted) return false;
+  ApplyOptions(dialog.Result());
+  return true;
+}
+
+void TMacroWindow::ApplyOptions(const TMacroOptions& options) {
+  if (options == core_.Settings().macro) return;
+  core_.ChangeSettings([&options](TAnalyzerSettings& s) { s.macro = options; },
+                       SettingsOrigin::Dialog);
+  UpdateOutput();
 }
 
 bool TMacroWindow::ViewOutput() {

@@ -14,6 +14,7 @@
 
 #include "app/core/AnalyzerCore.h"
 #include "app/gui/ViewWindows.h"
+#include "files/SettingsRecords.h"
 
 class QPlainTextEdit;
 class QPushButton;
@@ -43,6 +44,10 @@ class TMacroWindow : public QWidget, public TAnalyzerObserver, public TCloseGuar
   void Run();
   void Stop();
   bool ViewOutput();
+  // Options...: the dialog, then ApplyOptions with what it gave.
+  bool Options();
+  // New output file, viewer and mode (kept in the settings, `MacroOpts`).
+  void ApplyOptions(const TMacroOptions& options);
 
   QPlainTextEdit* Editor() const { return editor_; }
   QPlainTextEdit* OutputView() const { return output_; }

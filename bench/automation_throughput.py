@@ -97,10 +97,13 @@ def advise_rate(tessiva, folder, seconds):
 
             def follow():
                 nonlocal counted
-                for _ in follower.advise("Peak Frequency", timeout=5):
-                    counted += 1
-                    if done.is_set():
-                        break
+                try:
+                    for _ in follower.advise("Peak Frequency", timeout=5):
+                        counted += 1
+                        if done.is_set():
+                            break
+                except TimeoutError:
+                    pass  # the run stopped: no more updates
 
             thread = threading.Thread(target=follow)
             thread.start()
@@ -133,10 +136,13 @@ def live_cpu(tessiva, folder, seconds, clients):
 
                 def follow(n=n, follower=follower):
                     item = "Spectrum" if n % 2 == 0 else "Peak Frequency"
-                    for _ in follower.advise(item, timeout=5):
-                        counts[n] += 1
-                        if stopping.is_set():
-                            break
+                    try:
+                        for _ in follower.advise(item, timeout=5):
+                            counts[n] += 1
+                            if stopping.is_set():
+                                break
+                    except TimeoutError:
+                        pass  # the run stopped: no more updates
 
                 thread = threading.Thread(target=follow)
                 thread.start()

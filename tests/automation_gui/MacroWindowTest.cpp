@@ -1,15 +1,18 @@
 // The macro window in the frame: opened and run by the execute commands, its editor's text
 // is what runs, its buttons follow the run, the output shows as it is written, and closing
 // it (or the program) asks about a running macro and about text not saved.
+#include <QLineEdit>
 #include <QMdiSubWindow>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 
 #include "AutomationGuiFixture.h"
 #include "app/gui/ViewWindows.h"
+#include "automation/MacroOptionsDialog.h"
 #include "automation/MacroTexts.h"
 #include "automation/MacroWindow.h"
 
@@ -171,6 +174,40 @@ TEST_F(MacroWindow, SaveAsAndOpenGoThroughTheMacroFileDialogs) {
   EXPECT_EQ(window->windowTitle().toStdString(), "Macro - [" + other + "]");
   ASSERT_TRUE(window->New());
   EXPECT_EQ(window->windowTitle().toStdString(), kMacroTitleUntitled);
+}
+
+TEST_F(MacroWindow, OptionsDialogChoosesTheOutputFileAndAppendMode) {
+  const std::string folder = core_->LastFolder(kFolderMacro);
+  TMacroOptions options;
+  options.overwrite = 1;
+  TMacroOptionsDialog dialog(nullptr, options, folder, &chooser_);
+  chooser_.Answer(Path("log.txt"));
+  dialog.PickOutput();
+  EXPECT_EQ(chooser_.Requests().back().title, kMacroPickOutputTitle);
+  EXPECT_EQ(chooser_.Requests().back().filter, "Macro Output File (*.txt)|*.txt|");
+  dialog.AppendButton()->setChecked(true);
+  dialog.OnOk();
+  EXPECT_EQ(dialog.Result().outputFilename, Path("log.txt"));
+  EXPECT_EQ(dialog.Result().overwrite, 0);
+  dialog.OnDefaults();
+  EXPECT_TRUE(dialog.OverwriteButton()->isChecked());
+  EXPECT_EQ(dialog.OutputEdit()->text().toStdString(), folder + "/macro_output.txt");
+  EXPECT_EQ(dialog.ViewerEdit()->text().toStdString(), "Notepad.exe");
+
+  // Appending: two runs leave two lines in the chosen file (Overwrite would leave one).
+  ASSERT_TRUE(frame_->RunCommand(kCmdMacroWindow));
+  TMacroWindow* window = Window();
+  TMacroOptions append;
+  append.outputFilename = Path("log.txt");
+  append.overwrite = 0;
+  window->ApplyOptions(append);
+  EXPECT_EQ(core_->Settings().macro.overwrite, 0);
+  Type(window, "OutputComment once\n");
+  for (int run = 0; run < 2; ++run) {
+    window->Run();
+    ASSERT_TRUE(WaitFor([&] { return !macro_->Macro().Running(); }, 5000));
+  }
+  EXPECT_EQ(Read("log.txt"), "once\nonce\n");
 }
 
 }  // namespace
