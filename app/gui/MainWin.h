@@ -89,6 +89,7 @@ class TMainWin : public QMainWindow, public TAnalyzerObserver {
   // Window arrangement (the Window menu and a loaded configuration's "Special").
   void TileHorizontally();  // one above another, each the full width
   void TileVertically();    // side by side, each the full height
+  void Cascade();           // each a title bar below and right of the one before
   void ArrangeIcons();      // minimised windows in a row along the bottom
 
   // The help window (made when first asked for) showing `page`, a path relative to the

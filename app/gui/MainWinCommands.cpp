@@ -1,6 +1,7 @@
 // The frame's command dispatch: which commands this program has, and running them.
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QStyle>
 #include <algorithm>
 
 #include "app/core/DataFiles.h"
@@ -149,7 +150,7 @@ bool TMainWin::RunCommand(int32_t command) {
       done = PrinterSetupCommand();
       break;
     case kCmdCascade:
-      mdi_->cascadeSubWindows();
+      Cascade();
       done = true;
       break;
     case kCmdTileVertical:
@@ -233,10 +234,13 @@ bool TMainWin::RunOverlayManagement() {
 
 namespace {
 
-// The windows an arrangement places: shown and not minimised.
-QList<QMdiSubWindow*> Arrangeable(const QMdiArea& area) {
+// The windows an arrangement places: the views, shown and not minimised. The measurement
+// readouts and other utilities keep their own small size and place.
+QList<QMdiSubWindow*> Arrangeable(const QMdiArea& area, const TViewWindows& windows) {
   QList<QMdiSubWindow*> list;
   for (QMdiSubWindow* window : area.subWindowList()) {
+    const int32_t kind = windows.KindOf(window);
+    if (kind < 0 || !IsView(static_cast<WindowKind>(kind))) continue;
     if (window->isVisible() && !window->isMinimized()) list << window;
   }
   return list;
@@ -245,7 +249,7 @@ QList<QMdiSubWindow*> Arrangeable(const QMdiArea& area) {
 }  // namespace
 
 void TMainWin::TileHorizontally() {
-  const QList<QMdiSubWindow*> list = Arrangeable(*mdi_);
+  const QList<QMdiSubWindow*> list = Arrangeable(*mdi_, *windows_);
   if (list.isEmpty()) return;
   const QSize area = mdi_->viewport()->size();
   const int height = std::max(1, area.height() / static_cast<int>(list.size()));
@@ -256,13 +260,36 @@ void TMainWin::TileHorizontally() {
 }
 
 void TMainWin::TileVertically() {
-  const QList<QMdiSubWindow*> list = Arrangeable(*mdi_);
+  const QList<QMdiSubWindow*> list = Arrangeable(*mdi_, *windows_);
   if (list.isEmpty()) return;
   const QSize area = mdi_->viewport()->size();
   const int width = std::max(1, area.width() / static_cast<int>(list.size()));
   for (qsizetype i = 0; i < list.size(); ++i) {
     list[i]->showNormal();
     list[i]->setGeometry(static_cast<int>(i) * width, 0, width, area.height());
+  }
+}
+
+void TMainWin::Cascade() {
+  const QList<QMdiSubWindow*> list = Arrangeable(*mdi_, *windows_);
+  if (list.isEmpty()) return;
+  // All the same size, as large as the area allows with every title bar in sight. Qt's own
+  // cascade sizes each window to its contents' hint, which shrinks a plot to a thumbnail.
+  const QSize area = mdi_->viewport()->size();
+  const int step =
+      list.first()->style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, list.first()) +
+      list.first()->style()->pixelMetric(QStyle::PM_MdiSubWindowFrameWidth);
+  const int count = static_cast<int>(list.size());
+  const QSize size(std::max(area.width() - (count - 1) * step, area.width() / 2),
+                   std::max(area.height() - (count - 1) * step, area.height() / 2));
+  for (int i = 0; i < count; ++i) {
+    list[i]->showNormal();
+    list[i]->setGeometry(i * step, i * step, size.width(), size.height());
+    list[i]->raise();
+  }
+  // The readouts stay in sight above the views.
+  for (QMdiSubWindow* window : mdi_->subWindowList()) {
+    if (!list.contains(window) && window->isVisible()) window->raise();
   }
 }
 

@@ -62,7 +62,7 @@ void TMainWin::ConfigurationLoaded(const TProfile& config) {
       TileVertically();
       break;
     case 3:
-      mdi_->cascadeSubWindows();
+      Cascade();
       break;
     default:
       break;

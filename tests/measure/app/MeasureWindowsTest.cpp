@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QMdiArea>
 #include <QMdiSubWindow>
 
 #include "app/core/CoreModule.h"
@@ -245,6 +246,40 @@ TEST_F(MeasureWindowsTest, NewWindowsOpenSmallAtTheirPlaceAndConfigurationsReope
   EXPECT_TRUE(core_->IsChecked(kCmdNoiseFigureRL));
   ASSERT_NE(View(kWindowTotalPower), nullptr);
   EXPECT_EQ(frame_->Windows().SubWindow(kWindowTotalPower)->geometry(), QRect(40, 30, 260, 110));
+}
+
+TEST_F(MeasureWindowsTest, ArrangingTheWindowsPlacesTheViewsAndLeavesTheReadouts) {
+  RegisterPlotViews();
+  Make();
+  ASSERT_TRUE(frame_->RunCommand(kCmdViewSpectrum));
+  ASSERT_TRUE(frame_->RunCommand(kCmdViewTimeSeries));
+  ASSERT_TRUE(frame_->RunCommand(kCmdThd));
+  QMdiSubWindow* spectrum = frame_->Windows().SubWindow(kWindowSpectrum);
+  QMdiSubWindow* series = frame_->Windows().SubWindow(kWindowTimeSeries);
+  QMdiSubWindow* thd = frame_->Windows().SubWindow(kWindowThd);
+  spectrum->setGeometry(200, 150, 90, 70);
+  series->setGeometry(10, 10, 120, 60);
+  const QRect readout = thd->geometry();
+  const QSize area = frame_->MdiArea()->viewport()->size();
+
+  ASSERT_TRUE(frame_->RunCommand(kCmdCascade));
+  // Equal sizes, each a title bar further down and right, all inside the area.
+  EXPECT_EQ(spectrum->size(), series->size());
+  EXPECT_GE(spectrum->width(), area.width() / 2);
+  EXPECT_GE(spectrum->height(), area.height() / 2);
+  const QPoint step = series->pos() - spectrum->pos();
+  EXPECT_EQ(spectrum->pos(), QPoint(0, 0));
+  EXPECT_GT(step.x(), 10);
+  EXPECT_EQ(step.x(), step.y());
+  EXPECT_TRUE(QRect(QPoint(0, 0), area).contains(series->geometry()));
+  EXPECT_EQ(thd->geometry(), readout);
+  const QList<QMdiSubWindow*> stack = frame_->MdiArea()->subWindowList(QMdiArea::StackingOrder);
+  EXPECT_EQ(stack.back(), thd) << "the readout is buried under the views";
+
+  ASSERT_TRUE(frame_->RunCommand(kCmdTileHorizontal));
+  EXPECT_EQ(spectrum->geometry(), QRect(0, 0, area.width(), area.height() / 2));
+  EXPECT_EQ(series->geometry(), QRect(0, area.height() / 2, area.width(), area.height() / 2));
+  EXPECT_EQ(thd->geometry(), readout);
 }
 
 TEST_F(MeasureWindowsTest, OpeningImdCentresTheSpectrumViewOnTheHighTone) {
