@@ -10,6 +10,7 @@
 #include "files/Configuration.h"
 #include "files/ConfigurationGenerator.h"
 #include "files/WaveFile.h"
+#include "measure/DataLogModule.h"
 
 namespace orvanix {
 
@@ -34,14 +35,31 @@ bool TUtilitiesModule::OpenDelayFinder() {
   }
   finder_ = std::move(finder);
   finderRate_ = rate;
+  LogDelays(true);
   Notify();
   return true;
 }
 
 void TUtilitiesModule::CloseDelayFinder() {
+  LogDelays(false);
   finder_.reset();
   blockLeft_.clear();
   blockRight_.clear();
+}
+
+void TUtilitiesModule::LogDelays(bool open) {
+  auto* log = Core().FindModule<TDataLogModule>(TDataLogModule::kName);
+  if (!log) return;
+  if (!open) {
+    log->SetDelaySource({});
+    return;
+  }
+  // In the unit the window shows; a reading the finder does not trust writes no record
+  // rather than a wrong delay.
+  log->SetDelaySource([this]() -> std::optional<float> {
+    if (!finder_ || finder_->Status() != DelayStatus::Found) return std::nullopt;
+    return static_cast<float>(DelayInUnits(finder_->DelayMsec(), Core().Settings().delayFinder));
+  });
 }
 
 std::string TUtilitiesModule::DelayReading() const {

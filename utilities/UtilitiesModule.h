@@ -94,6 +94,8 @@ class TUtilitiesModule : public TCoreModule {
  private:
   int HeadlessReverb();
   bool FetchDelayBlocks(std::vector<double>& left, std::vector<double>& right);
+  // The data log's "Time Delay" records come from the finder while it is open.
+  void LogDelays(bool open);
   void Notify() const {
     if (delayChanged_) delayChanged_();
   }

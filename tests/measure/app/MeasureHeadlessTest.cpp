@@ -153,6 +153,40 @@ TEST_F(MeasureHeadlessTest, LogRecordsEveryBlockAndAppendKeepsEarlierRuns) {
   EXPECT_EQ(again.size(), once.size());
 }
 
+TEST_F(MeasureHeadlessTest, TheTimeDelayLogHoldsTheDelayFindersReadings) {
+  // White noise, the right channel 24 samples (0.5 ms at 48 kHz) behind the left, made by
+  // sox; the first half second is silence on the right, which the finder must not trust.
+  const std::string make = "cd '" + dir_ +
+                           "' && sox -n -r 48000 -b 16 -c 1 n.wav synth 3 whitenoise vol 0.3"
+                           " && sox n.wav late.wav pad 24s"
+                           " && sox -n -r 48000 -b 16 -c 1 quiet.wav trim 0 0.5"
+                           " && sox quiet.wav n.wav left.wav"
+                           " && sox quiet.wav late.wav right.wav"
+                           " && sox -M left.wav right.wav delayed.wav";
+  ASSERT_EQ(std::system(make.c_str()), 0) << "sox failed";
+  const TRun run =
+      Run("delayed.wav --fft 4096 --overlap 0 --delay --log log.txt --log-type 11 "
+          "--log-interval 0");
+  ASSERT_EQ(run.status, 0) << run.err;
+  const std::string log = Read(File("log.txt"));
+  ASSERT_NE(log.find("Time\tDelay\r\n"), std::string::npos) << log;
+  // Every record is the delay in milliseconds (the window's default unit), right late.
+  std::istringstream lines(log.substr(log.find("Time\tDelay\r\n") + 12));
+  std::string line;
+  int records = 0;
+  while (std::getline(lines, line)) {
+    if (line.empty() || line == "\r" || line[0] == '-') continue;
+    const size_t tab = line.find('\t');
+    ASSERT_NE(tab, std::string::npos) << line;
+    EXPECT_EQ(line.substr(tab + 1), "-0.500000\r") << line;
+    ++records;
+  }
+  // 41 blocks of 85 ms; until the finder's own (longer) block has left the silence it
+  // trusts nothing and nothing is written.
+  EXPECT_GE(records, 10) << log;
+  EXPECT_LT(records, 30) << log;
+}
+
 TEST_F(MeasureHeadlessTest, AnUnwritableLogStopsLoggingButTheRunFinishes) {
   test::WriteToneWave(File("tone.wav"), 48000, 1, 48000, {{1500.0, 0.25}});
   const TRun full =
