@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "acquisition/ReportQueue.h"
 #include "automation/AutomationTexts.h"
 
 namespace orvanix {
@@ -172,6 +173,11 @@ void TAutomationServer::Drop(QLocalSocket* socket) {
 }
 
 void TAutomationServer::Read(TConversation& conversation) {
+  // A command may report (a file that will not open, a refused setting). A message box run
+  // from here would pump events inside this handler: the client's next line would be
+  // answered before this one, and its disconnection would free the conversation under us.
+  // The reports wait until the lines are handled; the box then comes from the event loop.
+  TDeferredReports deferred;
   QLocalSocket* socket = conversation.socket;
   std::vector<std::string> lines;
   while (!conversation.closing && socket->bytesAvailable() > 0) {

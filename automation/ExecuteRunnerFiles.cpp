@@ -44,16 +44,17 @@ ExecuteResult TExecuteRunner::Files(int32_t id, const std::string& argument) {
   switch (id) {
     case kExFileOpen: {
       core_.Stop();
+      // A file that would not open or load was told to the user; the client hears it too,
+      // rather than "processed" for an analyzer left as it was.
       if (EndsWith(argument, ".wav")) {
-        core_.OpenWave(argument);
+        if (!core_.OpenWave(argument)) return kRefused;
       } else if (EndsWith(argument, ".cfg")) {
-        core_.LoadConfiguration(argument);
+        if (!core_.LoadConfiguration(argument)) return kRefused;
       } else if (EndsWith(argument, ".cal")) {
         TCalibration record = core_.Calibration();
-        if (LoadCalibration(argument, record) == CalibrationLoad::kLoaded) {
-          SetField(record.fileName, argument);
-          core_.SetCalibration(record);
-        }
+        if (LoadCalibration(argument, record) != CalibrationLoad::kLoaded) return kRefused;
+        SetField(record.fileName, argument);
+        core_.SetCalibration(record);
       } else if (EndsWith(argument, ".mic") || EndsWith(argument, ".ovl")) {
         const bool both = EndsWith(argument, ".mic");
         core_.ChangeSettings(

@@ -3,10 +3,14 @@
 // analyzer or each other.
 #include <sys/stat.h>
 
+#include <QEventLoop>
+#include <QTimer>
 #include <array>
 #include <cmath>
+#include <functional>
 #include <memory>
 #include <numbers>
+#include <string>
 #include <vector>
 
 #include "AutomationTestSupport.h"
@@ -307,6 +311,52 @@ TEST_F(AutomationServer, FileClosedNamesTheClosedWaveOnce) {
   EXPECT_EQ(update.head.rfind("update 58 ", 0), 0u) << update.head;
   EXPECT_EQ(update.data, wave);
   EXPECT_EQ(c.Ask("request File Closed").data, "");
+}
+
+// A message box, as far as the server can tell: it pumps the event loop while "open", and
+// sends the client's next line from inside it, as a user's script would while the box waits.
+class TBoxSink : public TMessageSink {
+ public:
+  std::function<void()> whileOpen;
+  std::vector<std::string> reports;
+  void Report(std::string_view text, std::string_view, MessageIcon) override {
+    reports.emplace_back(text);
+    if (whileOpen) whileOpen();
+  }
+  MessageAnswer Ask(std::string_view, std::string_view, MessageButtons, MessageAnswer defaultAnswer,
+                    MessageIcon) override {
+    return defaultAnswer;
+  }
+};
+
+TEST_F(AutomationServer, ACommandsMessageWaitsUntilItIsAnswered) {
+  // Shown from inside the command's handler, a box would let another client's command run
+  // in the middle of this one, and a disconnection free the conversation being answered.
+  // The client here is a bare socket that nobody reads: what the server sent stays in it.
+  QLocalSocket client;
+  client.connectToServer(QString::fromStdString(SocketPath()));
+  ASSERT_TRUE(client.waitForConnected(2000));
+  auto pump = [](int msec) {
+    QEventLoop loop;
+    QTimer::singleShot(msec, &loop, &QEventLoop::quit);
+    loop.exec();
+  };
+  pump(100);
+  client.readAll();  // the greeting
+  TBoxSink box;
+  TScopedMessageSink scoped(&box);
+  std::string sentBeforeTheBox;
+  box.whileOpen = [&] {
+    pump(200);
+    sentBeforeTheBox = client.readAll().toStdString();
+  };
+  const std::string line = "execute [File Open " + scratch_.File("missing.wav") + "]\n";
+  client.write(line.c_str());
+  for (int i = 0; i < 50 && box.reports.empty(); ++i) pump(20);
+  ASSERT_EQ(box.reports.size(), 1u);
+  EXPECT_NE(box.reports[0].find("missing.wav"), std::string::npos) << box.reports[0];
+  // Answered first; and a file that does not open is not "processed".
+  EXPECT_EQ(sentBeforeTheBox.rfind("answer not-processed", 0), 0u) << sentBeforeTheBox;
 }
 
 }  // namespace
