@@ -1,6 +1,7 @@
 #include "app/gui/TransportBar.h"
 
 #include <QAction>
+#include <QEvent>
 #include <QLabel>
 #include <QPainter>
 #include <QPixmap>
@@ -40,32 +41,87 @@ QIcon TTransportBar::RecordIcon() {
   return icon;
 }
 
+QIcon TTransportBar::GlyphIcon(Glyph glyph, const QColor& color) {
+  QIcon icon;
+  // 33 and 66 serve 1.5 and 3 times the 22-pixel size on HiDPI screens.
+  for (int size : {16, 22, 32, 33, 44, 66}) {
+    QPixmap pixmap(size, size);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(color);
+    const double s = size, m = s * 0.22, mid = s / 2;
+    switch (glyph) {
+      case Glyph::kPlay:
+        painter.drawPolygon(QPolygonF({QPointF(m, m), QPointF(s - m, mid), QPointF(m, s - m)}));
+        break;
+      case Glyph::kStop:
+        painter.drawRect(QRectF(m, m, s - 2 * m, s - 2 * m));
+        break;
+      case Glyph::kRewind: {
+        // A bar, then two triangles pointing back.
+        const double bar = s * 0.1, half = (s - 2 * m - bar) / 2;
+        painter.drawRect(QRectF(m, m, bar, s - 2 * m));
+        for (int k = 0; k < 2; ++k) {
+          const double left = m + bar + k * half;
+          painter.drawPolygon(QPolygonF(
+              {QPointF(left, mid), QPointF(left + half, m), QPointF(left + half, s - m)}));
+        }
+        break;
+      }
+    }
+    painter.end();
+    icon.addPixmap(pixmap);
+  }
+  return icon;
+}
+
+QIcon TTransportBar::IconFor(int32_t command, int32_t mode) const {
+  const QColor ink = palette().color(QPalette::ButtonText);
+  switch (command) {
+    case kCmdRun:
+      return mode == kModeRecorder ? RecordIcon() : GlyphIcon(Glyph::kPlay, ink);
+    case kCmdStop:
+      return GlyphIcon(Glyph::kStop, ink);
+    case kCmdPlayDocument:
+      return GlyphIcon(Glyph::kPlay, ink);
+    case kCmdRewind:
+      return GlyphIcon(Glyph::kRewind, ink);
+    default:
+      return style()->standardIcon(QStyle::SP_DialogOpenButton);
+  }
+}
+
+void TTransportBar::changeEvent(QEvent* event) {
+  QToolBar::changeEvent(event);
+  if (event->type() != QEvent::PaletteChange) return;
+  for (int32_t command : {kCmdRun, kCmdStop, kCmdPlayDocument, kCmdRewind}) {
+    QAction* action = commands_.Action(command);
+    if (action && actions().contains(action)) action->setIcon(IconFor(command, mode_));
+  }
+}
+
 void TTransportBar::Rebuild(int32_t mode) {
   mode_ = mode;
   clear();
   position_ = nullptr;
   positionAction_ = nullptr;
-  const QStyle* s = style();
   struct Button {
     int32_t command;
     QIcon icon;
     const char* tip;
   };
   std::vector<Button> buttons;
-  buttons.push_back({kCmdOpen, s->standardIcon(QStyle::SP_DialogOpenButton), guitext::kOpenButton});
+  buttons.push_back({kCmdOpen, IconFor(kCmdOpen, mode), guitext::kOpenButton});
+  buttons.push_back(
+      {kCmdRun, IconFor(kCmdRun, mode), mode == kModeRecorder ? guitext::kRecord : guitext::kRun});
+  buttons.push_back({kCmdStop, IconFor(kCmdStop, mode), guitext::kStop});
   if (mode == kModeRecorder) {
-    buttons.push_back({kCmdRun, RecordIcon(), guitext::kRecord});
-  } else {
-    buttons.push_back({kCmdRun, s->standardIcon(QStyle::SP_MediaPlay), guitext::kRun});
+    buttons.push_back({kCmdPlayDocument, IconFor(kCmdPlayDocument, mode), guitext::kPlay});
   }
-  buttons.push_back({kCmdStop, s->standardIcon(QStyle::SP_MediaStop), guitext::kStop});
-  if (mode == kModeRecorder) {
-    buttons.push_back({kCmdPlayDocument, s->standardIcon(QStyle::SP_MediaPlay), guitext::kPlay});
-  }
-  if (mode != kModeRealTime) {
-    buttons.push_back(
-        {kCmdRewind, s->standardIcon(QStyle::SP_MediaSkipBackward), guitext::kRewind});
-  }
+  if (mode != kModeRealTime)
+    buttons.push_back({kCmdRewind, IconFor(kCmdRewind, mode), guitext::kRewind});
   bool first = true;
   for (const Button& button : buttons) {
     QAction* action = commands_.Action(button.command);

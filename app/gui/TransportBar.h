@@ -36,8 +36,19 @@ class TTransportBar : public QToolBar {
 
   // Drawn icons: a red disc for recording.
   static QIcon RecordIcon();
+  // The play, stop and rewind glyphs in `color`: drawn rather than taken from the style,
+  // whose media icons are fixed dark pictures that vanish on a dark desktop theme.
+  enum class Glyph { kPlay, kStop, kRewind };
+  static QIcon GlyphIcon(Glyph glyph, const QColor& color);
+
+ protected:
+  // A new desktop palette (a switch to a dark theme) redraws the glyphs in its colours.
+  void changeEvent(QEvent* event) override;
 
  private:
+  // The icon of a transport command in `mode` and the bar's palette.
+  QIcon IconFor(int32_t command, int32_t mode) const;
+
   TCommandMenus& commands_;
   int32_t mode_ = 0;
   QLabel* position_ = nullptr;

@@ -3,6 +3,7 @@
 // main window, its menus, its status bar and the settings dialogs readable there. Contrast
 // is measured on the pixels the widgets paint, so a colour fixed in code or a style sheet
 // shows up as much as a wrong palette role.
+#include <QAction>
 #include <QApplication>
 #include <QDBusVariant>
 #include <QImage>
@@ -10,6 +11,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPixmap>
+#include <QToolBar>
 #include <cmath>
 #include <map>
 
@@ -21,6 +23,7 @@
 #include "app/gui/AboutBox.h"
 #include "app/gui/DesktopPalette.h"
 #include "app/gui/StatusBar.h"
+#include "app/gui/TransportBar.h"
 #include "tests/gui/GuiTestHelpers.h"
 
 namespace orvanix::test {
@@ -76,6 +79,21 @@ int ExpectReadableLabels(QWidget& window, const char* name) {
     ++checked;
   }
   return checked;
+}
+
+// The enabled transport buttons' glyphs stand out from the bar (3:1, the level for
+// graphics); the style's own media icons are fixed dark pictures that vanish on a dark one.
+void ExpectVisibleGlyphs(QToolBar& bar) {
+  int glyphs = 0;
+  for (QAction* action : bar.actions()) {
+    if (!action->data().isValid() || !action->isEnabled()) continue;
+    QWidget* button = bar.widgetForAction(action);
+    ASSERT_NE(button, nullptr);
+    EXPECT_GE(TextContrast(button->grab().toImage(), button->rect()), 3.0)
+        << action->text().toStdString();
+    ++glyphs;
+  }
+  EXPECT_GE(glyphs, 2);
 }
 
 class DesktopLookTest : public GuiFixture {
@@ -181,6 +199,9 @@ TEST_F(DesktopLookTest, OnADarkDesktopMenusStatusBarAndDialogsAreReadable) {
   menu->adjustSize();
   EXPECT_GE(TextContrast(menu->grab().toImage(), menu->rect()), kReadable) << "File menu";
 
+  // The transport buttons' glyphs stand out from the bar.
+  ExpectVisibleGlyphs(*frame_->TransportBar());
+
   // The status bar: its state field, and the fields after it (measured apart, so the
   // meter's bright segments or one readable field cannot hide another that is not).
   TStatusBar& status = *frame_->StatusBarWidget();
@@ -230,6 +251,19 @@ TEST_F(DesktopLookTest, OnADarkDesktopMenusStatusBarAndDialogsAreReadable) {
 }
 
 // The measure itself: dark text on the dark palette is caught.
+TEST_F(DesktopLookTest, TheTransportGlyphsFollowASwitchToADarkDesktop) {
+  const std::string wave = Path("tone.wav");
+  WriteToneWave(wave, 44100, 1, 44100, {{1000.0, 0.5}});
+  MakeFrame();
+  ASSERT_TRUE(core_->OpenWave(wave));
+  ASSERT_FALSE(IsDark(QApplication::palette()));
+  TDesktopPalette follower;
+  follower.Follow(TColorScheme::Dark);
+  QApplication::processEvents();
+  ASSERT_TRUE(IsDark(frame_->TransportBar()->palette()));
+  ExpectVisibleGlyphs(*frame_->TransportBar());
+}
+
 TEST_F(DesktopLookTest, DarkTextOnTheDarkPaletteFailsTheMeasure) {
   TDesktopPalette follower;
   follower.Follow(TColorScheme::Dark);
