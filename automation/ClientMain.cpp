@@ -25,7 +25,9 @@ constexpr int kUsage = 2;
 constexpr int kNoServer = 3;
 constexpr int kBusy = 4;
 
-int Usage() {
+// On stdout with status 0 when asked for (--help), on stderr with the usage status after a
+// command line that could not be understood.
+int Usage(bool asked = false) {
   std::fputs(
       "Usage: tessiva-client [--socket PATH] COMMAND\n"
       "  request ITEM             print the item's value (a name such as \"Peak Frequency\"\n"
@@ -35,8 +37,8 @@ int Usage() {
       "  watch ITEM [--count N] [--warm]\n"
       "                           follow an advise link: one line per update\n"
       "Exit status: 0 done, 1 not processed or error, 2 usage, 3 no server, 4 busy.\n",
-      stderr);
-  return kUsage;
+      asked ? stdout : stderr);
+  return asked ? kDone : kUsage;
 }
 
 using orvanix::TAutomationClient;
@@ -67,6 +69,7 @@ int Answer(const TAutomationClient::TReply& reply) {
 int main(int argc, char** argv) {
   QCoreApplication app(argc, argv);
   std::vector<std::string> args(argv + 1, argv + argc);
+  if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) return Usage(true);
   std::string path = TAutomationClient::DefaultPath();
   if (args.size() >= 2 && args[0] == "--socket") {
     path = args[1];

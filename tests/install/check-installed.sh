@@ -162,6 +162,15 @@ for option in $(bash "$here/help-options.sh" <"$scratch/help.txt"); do
   grep -q -- "$option" "$scratch/page.txt" || fail "the manual page lacks $option"
 done
 
+# The client's page, made from its own help, names its verbs.
+client_page=$prefix/share/man/man1/tessiva-client.1.gz
+[ -f "$client_page" ] || fail "the client's manual page is not installed"
+"$prefix/bin/tessiva-client" --help >"$scratch/client-help.txt" ||
+  fail "tessiva-client --help does not succeed"
+for verb in request execute poke watch; do
+  zcat "$client_page" | grep -q "^\.B $verb" || fail "the client's manual page lacks $verb"
+done
+
 # Shell completion, from the installed program.
 bash "$here/completion-test.sh" "$prefix/bin" "$prefix/share/bash-completion/completions/tessiva" ||
   fail "bash completion"
