@@ -28,7 +28,7 @@ inline constexpr const char* kErrorNoData = "no data for this item";
 inline constexpr const char* kErrorNoLink = "no advise link on this item";
 inline constexpr const char* kErrorUnknownTopic = "unknown service or topic";
 
-// The classic exchange compared service and topic names without regard to case.
+// Names in the exchange (service, topic, items, macro words) compare without regard to case.
 inline bool SameName(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
   for (size_t i = 0; i < a.size(); ++i) {

@@ -3,6 +3,8 @@
 #include <array>
 #include <cctype>
 
+#include "automation/AutomationTexts.h"
+
 namespace orvanix {
 
 namespace {
@@ -82,17 +84,6 @@ std::string_view Trimmed(std::string_view text) {
   return text;
 }
 
-bool SameText(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    if (std::tolower(static_cast<unsigned char>(a[i])) !=
-        std::tolower(static_cast<unsigned char>(b[i]))) {
-      return false;
-    }
-  }
-  return true;
-}
-
 }  // namespace
 
 std::string_view ItemName(int32_t index) {
@@ -113,7 +104,7 @@ std::optional<int32_t> FindItem(std::string_view text) {
     return index;
   }
   for (int32_t i = 0; i < kItemSlots; ++i) {
-    if (!kNames[static_cast<size_t>(i)].empty() && SameText(text, kNames[static_cast<size_t>(i)])) {
+    if (!kNames[static_cast<size_t>(i)].empty() && SameName(text, kNames[static_cast<size_t>(i)])) {
       return i;
     }
   }

@@ -7,25 +7,11 @@
 #include <fstream>
 #include <sstream>
 
+#include "automation/AutomationTexts.h"
 #include "automation/MacroTexts.h"
 #include "engine/Messages.h"
 
 namespace orvanix {
-
-namespace {
-
-bool SameNoCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    if (std::tolower(static_cast<unsigned char>(a[i])) !=
-        std::tolower(static_cast<unsigned char>(b[i]))) {
-      return false;
-    }
-  }
-  return true;
-}
-
-}  // namespace
 
 TMacroClock TMacroClock::System() {
   return {[] {
@@ -199,7 +185,7 @@ void TMacro::Execute(const TMacroStatement& s) {
       return;
     }
     case MacroLine::Loop:
-      if (SameNoCase(s.prepared, "LoopEnd")) {
+      if (SameName(s.prepared, "LoopEnd")) {
         if (loopCounter_ < loopCount_) {
           ++loopCounter_;
           current_ = loopLine_ + 1;
