@@ -16,6 +16,7 @@
 #include "generator/SignalGeneratorWindow.h"
 #include "measure/MeasureWindows.h"
 #include "utilities/DelayFinderWindow.h"
+#include "utilities/ReverbWindow.h"
 #endif
 
 namespace orvanix {
@@ -37,6 +38,7 @@ void RegisterProgramModules() {
   RegisterMeasureWindows();
   RegisterDelayFinderWindow();
   RegisterAutomationGui();
+  RegisterReverbWindow();
 #endif
 }
 

@@ -232,4 +232,30 @@ std::vector<double> AveragedDecayTimes(const std::vector<const TReverbData*>& de
   return result;
 }
 
+bool AverageDecays(const std::vector<const TReverbData*>& decays, int32_t smoothing,
+                   int32_t extrapolation, TReverbData& out) {
+  if (decays.empty()) return false;
+  uint32_t frames = decays[0]->FrameCount();
+  uint32_t bands = decays[0]->BandCount();
+  for (const TReverbData* d : decays) {
+    frames = std::min(frames, d->FrameCount());
+    bands = std::min(bands, d->BandCount());
+  }
+  TReverbData mean = *decays[0];
+  for (uint32_t k = 0; k < frames; ++k) {
+    for (uint32_t b = 0; b < bands; ++b) {
+      double sum = 0;
+      for (const TReverbData* d : decays) sum += std::pow(10.0, d->Frames()[k].level[b] / 10.0);
+      const double energy = sum / double(decays.size());
+      mean.Frames()[k].level[b] =
+          energy > 0 ? static_cast<float>(10.0 * std::log10(energy)) : kReverbEmpty;
+    }
+  }
+  mean.SetFrameCount(frames);
+  mean.SetBandCount(bands);
+  mean.Smooth(smoothing, extrapolation);
+  out = std::move(mean);
+  return true;
+}
+
 }  // namespace orvanix

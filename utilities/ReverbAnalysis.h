@@ -66,4 +66,10 @@ ReverbLevel AnalyseRecording(std::span<const int16_t> recording, const TReverbTi
 std::vector<double> AveragedDecayTimes(const std::vector<const TReverbData*>& decays,
                                        double rangeDb);
 
+// The energy mean of several normalised decays of the same room, frame by frame and band by
+// band (over the frames and bands all of them hold), smoothed by `smoothing` and read with
+// `extrapolation` as one decay. False, `out` untouched, when `decays` is empty.
+bool AverageDecays(const std::vector<const TReverbData*>& decays, int32_t smoothing,
+                   int32_t extrapolation, TReverbData& out);
+
 }  // namespace orvanix

@@ -245,10 +245,12 @@ bool TUtilitiesModule::Execute(int32_t command) {
 void TUtilitiesModule::LoadProgramSettings(const TProfile& program) {
   LoadDtmfDecoderOptions(program, dtmfOptions_);
   SetDtmfOptions(dtmfOptions_);
+  LoadReverbSettings(program);
 }
 
 void TUtilitiesModule::SaveProgramSettings(TProfile& program) const {
   SaveDtmfDecoderOptions(program, dtmfOptions_);
+  SaveReverbSettings(program);
 }
 
 void TUtilitiesModule::BlockProcessed(double analysisTimeSecs) {

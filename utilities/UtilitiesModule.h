@@ -19,6 +19,7 @@
 #include "utilities/DTMFData.h"
 #include "utilities/DelayFinder.h"
 #include "utilities/DtmfSegment.h"
+#include "utilities/ReverbMeasurement.h"
 
 namespace orvanix {
 
@@ -69,6 +70,39 @@ class TUtilitiesModule : public TCoreModule {
   // `progress` (optional) sees each pass and may end it (Esc).
   bool DecodeSelectedSegment(const TDtmfProgress& progress = {});
 
+  // ---- reverberation time ----
+  // Starts the measurement on the configured input and output devices (the analyzer is
+  // stopped first) with the ReverbOpts and the excitation count. False when one runs
+  // already or the devices refuse (the user was told).
+  bool StartReverb();
+  // Esc: the measurement stops, nothing of it is kept.
+  void CancelReverb();
+  bool ReverbMeasuring() const { return measurement_.Running(); }
+  const TReverbData& Reverb() const { return reverb_; }
+  // The averaged decays' Schroeder T60 per band slot (-1: none), when the last measurement
+  // averaged several excitations; empty otherwise.
+  const std::vector<double>& ReverbAveragedT60() const { return averagedT60_; }
+  bool ReverbChanged() const { return reverbChanged_; }
+  const std::string& ReverbFile() const { return reverbFile_; }
+  // Save and load of .rvb files; false with the message told. Load discards the current
+  // data first, as the design has it.
+  bool SaveReverb(const std::string& path);
+  bool LoadReverb(const std::string& path);
+  // New ReverbOpts (the options dialog's OK): stored, and the decays smoothed and read again.
+  void SetReverbOptions(const TReverbOptions& options);
+  // Excitations averaged per measurement, 1 ... 16 ("Excitations" of ReverbOpts).
+  int ReverbExcitations() const { return reverbExcitations_; }
+  void SetReverbExcitations(int count);
+  // The clipboard text of a view (1 bar chart, 2 decay plot, 3 surface), lines ending "\r\n".
+  std::string ReverbText(int view) const;
+  // Progress of a running measurement, and its end (after the outcome was told).
+  void SetReverbProgressHandler(TReverbMeasurement::TProgress handler) {
+    reverbProgress_ = std::move(handler);
+  }
+  void SetReverbFinishedHandler(std::function<void(ReverbOutcome)> handler) {
+    reverbFinished_ = std::move(handler);
+  }
+
   // Told after every update of the delay reading, and of the live DTMF keys (the windows
   // repaint).
   void SetDelayChangeHandler(std::function<void()> handler) { delayChanged_ = std::move(handler); }
@@ -84,6 +118,7 @@ class TUtilitiesModule : public TCoreModule {
   void SaveProgramSettings(TProfile& program) const override;
   void BlockProcessed(double analysisTimeSecs) override;
   void SettingsChanged() override;
+  void Shutdown() override { CancelReverb(); }
 
   std::string TakeHeadlessOption(std::string_view name, const std::string& value) override;
   void TakeCommonHeadlessOptions(const THeadlessOptions& options) override;
@@ -93,6 +128,10 @@ class TUtilitiesModule : public TCoreModule {
 
  private:
   int HeadlessReverb();
+  int HeadlessLiveReverb();
+  void ReverbFinished(const TReverbResult& result);
+  void LoadReverbSettings(const TProfile& program);
+  void SaveReverbSettings(TProfile& program) const;
   bool FetchDelayBlocks(std::vector<double>& left, std::vector<double>& right);
   // The data log's "Time Delay" records come from the finder while it is open.
   void LogDelays(bool open);
@@ -111,10 +150,22 @@ class TUtilitiesModule : public TCoreModule {
   bool dtmfOpen_ = false;
   std::function<void()> delayChanged_, dtmfChanged_;
 
+  TReverbMeasurement measurement_;
+  TReverbData reverb_;
+  std::vector<double> averagedT60_;
+  bool reverbChanged_ = false;
+  std::string reverbFile_;
+  int reverbExcitations_ = 1;
+  TReverbMeasurement::TProgress reverbProgress_;
+  std::function<void(ReverbOutcome)> reverbFinished_;
+
   struct THeadless {
     bool delay = false;
     std::string dtmfFile;
     std::vector<std::string> reverbFiles;
+    bool reverbLive = false;
+    int excitations = 0;   // 0: as configured
+    int maxDecaySecs = 0;  // 0: as configured
     bool hasFileArgument = false;
   } headless_;
 };

@@ -230,6 +230,15 @@ THeadlessOptions ParseCommandLine(const std::vector<std::string>& args) {
                                        [&a](const THeadlessOption& o) { return a == o.name; });
       std::string given;
       const std::string words = option->valueName ? option->valueName : "";
+      // "[FILE.wav]": a value only when a wave file follows.
+      if (words.size() > 2 && words.front() == '[') {
+        const std::string next = i + 1 < args.size() ? args[i + 1] : std::string();
+        const bool wave =
+            next.size() > 4 && next[0] != '-' && (next.ends_with(".wav") || next.ends_with(".WAV"));
+        if (wave) given = args[++i];
+        o.moduleOptions.emplace_back(a, given);
+        continue;
+      }
       const size_t count = words.empty() ? 0 : std::count(words.begin(), words.end(), ' ') + 1;
       bool complete = true;
       for (size_t k = 0; k < count && complete; ++k) {

@@ -205,7 +205,8 @@ void TViewWindows::Close(WindowKind kind) {
   if (kind < 0 || kind >= kWindowKindCount || !windows_[kind]) return;
   TChildWindow* window = windows_[kind];
   // close() reports through Closing; a window that is not shown yet gets no close event.
-  window->close();
+  // A window whose content refused (the user kept it) stays.
+  if (!window->close()) return;
   if (windows_[kind]) {
     OnClosing(kind);
     window->deleteLater();

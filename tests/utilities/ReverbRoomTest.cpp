@@ -11,51 +11,15 @@
 #include <vector>
 
 #include "acquisition/LoopbackConvolver.h"
-#include "engine/Fft.h"
 #include "generator/NoiseResource.h"
 #include "utilities/ReverbAnalysis.h"
+#include "utilities/RoomHelpers.h"
 
 namespace orvanix {
 namespace {
 
-// The room: 2.0 s at 100 Hz falling with log frequency to 0.3 s at 16 kHz.
-double RoomT60(double hz) {
-  const double x = std::clamp(std::log2(hz / 100.0) / std::log2(160.0), 0.0, 1.0);
-  return 2.0 - 1.7 * x;
-}
-
-// White noise split into 1/3-octave bands in the frequency domain, each band under its own
-// exponential envelope, summed: 2.6 s at 44.1 kHz, scaled to `energy`.
-std::vector<float> RoomResponse(uint32_t seed, double energy) {
-  const uint32_t n = 1u << 17;
-  const double rate = kReverbRateHz;
-  std::mt19937 random(seed);
-  std::normal_distribution<double> gauss(0.0, 1.0);
-  std::vector<float> white(n);
-  for (float& v : white) v = static_cast<float>(gauss(random));
-  RealFft(white.data(), n, 1);
-  std::vector<double> room(n, 0.0);
-  std::vector<float> band(n);
-  for (int k = -20; k <= 22; ++k) {  // centres 10 Hz ... 16 kHz
-    const double centre = 1000.0 * std::pow(2.0, k / 3.0);
-    const double lo = centre * std::pow(2.0, -1.0 / 6), hi = centre * std::pow(2.0, 1.0 / 6);
-    std::fill(band.begin(), band.end(), 0.0f);
-    for (uint32_t bin = 1; bin < n / 2; ++bin) {
-      const double f = bin * rate / n;
-      if (f >= lo && f < hi) band[2 * bin] = white[2 * bin], band[2 * bin + 1] = white[2 * bin + 1];
-    }
-    RealFft(band.data(), n, -1);
-    const double decay = 3.0 * std::log(10.0) / RoomT60(centre);  // amplitude: 60 dB in T60
-    for (uint32_t i = 0; i < n; ++i) room[i] += band[i] * std::exp(-decay * i / rate);
-  }
-  const size_t length = static_cast<size_t>(2.6 * rate);
-  double sum = 0;
-  for (size_t i = 0; i < length; ++i) sum += room[i] * room[i];
-  std::vector<float> taps(length);
-  for (size_t i = 0; i < length; ++i)
-    taps[i] = static_cast<float>(room[i] * std::sqrt(energy / sum));
-  return taps;
-}
+using test::RoomResponse;
+using test::RoomT60;
 
 // The excitation through the room as the Loopback's input records it.
 std::vector<int16_t> Record(const std::vector<int16_t>& excitation,
