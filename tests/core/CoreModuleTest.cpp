@@ -138,5 +138,20 @@ TEST_F(CoreModuleTest, HeadlessOptionsOfRegisteredModulesAreParsedAndListed) {
   EXPECT_NE(HeadlessUsage().find("  --probe-level DB       probe level\n"), std::string::npos);
 }
 
+TEST_F(CoreModuleTest, AnOptionalWaveFileIsTakenOnlyWhenOneFollows) {
+  static constexpr THeadlessOption kOptions[] = {{"--probe-wave", "[FILE.wav]", "probe"}};
+  RegisterModule({"probe-wave", nullptr, kOptions});
+  using Pair = std::pair<std::string, std::string>;
+  THeadlessOptions o = ParseCommandLine(
+      {"--probe-wave", "take.WAV", "--probe-wave", "--fft", "1024", "--probe-wave", "setup.cfg"});
+  EXPECT_EQ(o.error, "");
+  EXPECT_EQ(o.moduleOptions,
+            (std::vector<Pair>{
+                {"--probe-wave", "take.WAV"}, {"--probe-wave", ""}, {"--probe-wave", ""}}));
+  EXPECT_EQ(o.argument, "setup.cfg");
+  EXPECT_EQ(ParseCommandLine({"--probe-wave"}).moduleOptions,
+            (std::vector<Pair>{{"--probe-wave", ""}}));
+}
+
 }  // namespace
 }  // namespace orvanix
