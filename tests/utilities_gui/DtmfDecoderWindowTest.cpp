@@ -1,0 +1,134 @@
+// The live DTMF decoder window on a running analyzer: key sequences played into the Loopback
+// input (a different one per channel, tones made here), decoded block by block from the
+// analyzer's own spectra and shown per channel; Clear, and the options with their checks.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTimer>
+#include <cmath>
+#include <numbers>
+#include <string>
+
+#include "acquisition/LoopbackDevice.h"
+#include "acquisition/SoundPort.h"
+#include "acquisition/SoundTexts.h"
+#include "tests/gui/GuiTestHelpers.h"
+#include "utilities/DTMFDecoderWindow.h"
+#include "utilities/UtilitiesModule.h"
+
+namespace orvanix {
+namespace {
+
+// The keypad's pair of a key (the standard's frequencies, written out here).
+bool Pair(char key, double& low, double& high) {
+  const std::string rows[4] = {"123A", "456B", "789C", "*0#D"};
+  const double lows[4] = {697, 770, 852, 941}, highs[4] = {1209, 1336, 1477, 1633};
+  for (int r = 0; r < 4; ++r) {
+    const size_t c = rows[r].find(key);
+    if (c != std::string::npos) {
+      low = lows[r];
+      high = highs[c];
+      return true;
+    }
+  }
+  return false;
+}
+
+// `keys` as 200 ms tone pairs (each tone at a fifth of full scale) and 200 ms gaps, after
+// 300 ms of silence, then silence; one sequence per channel.
+struct TKeyPlayer {
+  std::string left, right;
+  void operator()(uint64_t first, uint32_t frames, uint32_t rate, double* l, double* r) const {
+    for (uint32_t i = 0; i < frames; ++i) {
+      const double t = double(first + i) / rate - 0.3;
+      l[i] = Sample(left, t);
+      r[i] = Sample(right, t);
+    }
+  }
+  static double Sample(const std::string& keys, double t) {
+    if (t < 0) return 0;
+    const size_t slot = static_cast<size_t>(t / 0.2);
+    double low = 0, high = 0;
+    if (slot % 2 || slot / 2 >= keys.size() || !Pair(keys[slot / 2], low, high)) return 0;
+    const double w = 2 * std::numbers::pi * t;
+    return 0.2 * std::sin(w * low) + 0.2 * std::sin(w * high);
+  }
+};
+
+class DtmfDecoderWindowTest : public test::GuiFixture {
+ protected:
+  void TearDown() override {
+    window_.reset();
+    TLoopbackDevice::Instance().SetSource({});
+    GuiFixture::TearDown();
+  }
+  void Decoder(int rate, int fft) {
+    const int in = TSoundPort::FindDevice(TSoundDirection::Input, kLoopbackDeviceName);
+    WriteProgramSettings("[Settings]\nNumChannels=2\nSamplingRate=" + std::to_string(rate) +
+                         "\nFFTsize=" + std::to_string(fft) +
+                         "\nChannelProcessing=2\nAmpScaleType=1\n[Device]\n" +
+                         "InputDeviceID=" + std::to_string(in) + "\n");
+    MakeFrame(false);
+    core_->AddModule(std::make_unique<TUtilitiesModule>(*core_));
+    module_ = core_->FindModule<TUtilitiesModule>(TUtilitiesModule::kName);
+    window_ = std::make_unique<TDTMFDecoder>(*core_);
+    window_->resize(320, 110);
+  }
+  TUtilitiesModule* module_ = nullptr;
+  std::unique_ptr<TDTMFDecoder> window_;
+};
+
+TEST_F(DtmfDecoderWindowTest, BothChannelsAreDecodedWhileTheAnalyzerRuns) {
+  Decoder(8000, 256);  // 32 ms blocks
+  EXPECT_TRUE(module_->DtmfDecoderOpen());
+  EXPECT_TRUE(module_->ConsumesSpectra());
+  const std::string left = "159D*0", right = "#8A3";
+  TLoopbackDevice::Instance().SetSource(TKeyPlayer{left, right});
+  ASSERT_TRUE(core_->Start());
+  EXPECT_TRUE(test::WaitFor(
+      [&] { return window_->Line(0).size() >= 6 && window_->Line(1).size() >= 4; }, 20000));
+  core_->Stop();
+  EXPECT_EQ(window_->Line(0).toStdString(), left);
+  EXPECT_EQ(window_->Line(1).toStdString(), right);
+
+  window_->ClearButton()->click();
+  EXPECT_EQ(window_->Line(0).toStdString(), "");
+  EXPECT_EQ(window_->Line(1).toStdString(), "");
+  window_.reset();
+  EXPECT_FALSE(module_->DtmfDecoderOpen());
+}
+
+TEST_F(DtmfDecoderWindowTest, OptionsAreCheckedAndTakenByBothDetectors) {
+  Decoder(8000, 256);
+  TDTMFOptionsDialog dialog(nullptr, module_->DtmfOptions());
+  EXPECT_EQ(dialog.ThresholdEdit()->text().toStdString(), "-40.00");
+  dialog.ThresholdEdit()->setText("-81");
+  dialog.OnOk();
+  EXPECT_TRUE(sink_.Contains(kDtmfThresholdRange));
+  dialog.ThresholdEdit()->setText("-30");
+  dialog.DurationEdit()->setText("0");
+  dialog.OnOk();
+  EXPECT_TRUE(sink_.Contains(kDtmfDurationRange));
+  dialog.DurationEdit()->setText("50");
+  dialog.SpacingEdit()->setText("1001");
+  dialog.OnOk();
+  EXPECT_TRUE(sink_.Contains(kDtmfSpacingRange));
+  dialog.SpacingEdit()->setText("30");
+  dialog.OnOk();
+  EXPECT_EQ(dialog.result(), QDialog::Accepted);
+  module_->SetDtmfOptions(dialog.Options());
+  EXPECT_EQ(module_->DtmfOptions().hitThresholdDb, -30.0f);
+  EXPECT_EQ(module_->DtmfOptions().minDigitDurationMsec, 50);
+  EXPECT_EQ(module_->DtmfOptions().minDigitSpacingMsec, 30);
+
+  TDTMFOptionsDialog defaults(nullptr, module_->DtmfOptions());
+  defaults.OnDefaults();
+  EXPECT_EQ(defaults.ThresholdEdit()->text().toStdString(), "-40.0");
+  EXPECT_EQ(defaults.DurationEdit()->text().toStdString(), "4");
+  EXPECT_EQ(defaults.SpacingEdit()->text().toStdString(), "2");
+}
+
+}  // namespace
+}  // namespace orvanix
