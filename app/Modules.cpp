@@ -15,6 +15,7 @@
 #include "automation/AutomationGui.h"
 #include "generator/SignalGeneratorWindow.h"
 #include "measure/MeasureWindows.h"
+#include "utilities/DTMFDecoderWindow.h"
 #include "utilities/DelayFinderWindow.h"
 #include "utilities/ReverbWindow.h"
 #endif
@@ -39,6 +40,7 @@ void RegisterProgramModules() {
   RegisterDelayFinderWindow();
   RegisterAutomationGui();
   RegisterReverbWindow();
+  RegisterDtmfDecoderWindow();
 #endif
 }
 

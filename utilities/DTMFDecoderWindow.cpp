@@ -5,12 +5,18 @@
 #include <QCoreApplication>
 #include <QFormLayout>
 #include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QPainter>
+#include <QPointer>
 #include <QPushButton>
 #include <QTimer>
 
+#include "app/core/Commands.h"
 #include "app/dialogs/DialogChecks.h"
 #include "app/gui/GuiRegistry.h"
+#include "app/gui/MainWin.h"
+#include "app/gui/ViewWindows.h"
 #include "utilities/UtilitiesModule.h"
 
 namespace orvanix {
@@ -105,6 +111,7 @@ void TDTMFDecoder::resizeEvent(QResizeEvent*) {
 
 void TDTMFDecoder::closeEvent(QCloseEvent* event) {
   QWidget::closeEvent(event);
+  if (event->isAccepted() && module_) module_->CloseDtmfDecoder();
   // A decoder station has nothing else to show.
   if (event->isAccepted() && StationMode()) {
     QTimer::singleShot(0, [] {
@@ -154,6 +161,29 @@ void TDTMFOptionsDialog::LoadDefaults() {
   threshold_->setText("-40.0");
   duration_->setText("4");
   spacing_->setText("2");
+}
+
+void RegisterDtmfDecoderWindow() {
+  // The decoder has no slot among the frame's stored windows: it stands beside them.
+  RegisterFrameCommand(kCmdDtmfDecoder, [](TViewWindows& windows, TAnalyzerCore& core) {
+    static QPointer<QMdiSubWindow> open;
+    if (open) {
+      open->close();
+      return true;
+    }
+    auto* frame = dynamic_cast<TMainWin*>(windows.parent());
+    if (!frame) return false;
+    auto* child = new QMdiSubWindow;
+    child->setAttribute(Qt::WA_DeleteOnClose);
+    auto* decoder = new TDTMFDecoder(core);
+    child->setWidget(decoder);
+    child->setWindowTitle(decoder->windowTitle());
+    frame->MdiArea()->addSubWindow(child);
+    child->resize(360, 110);
+    child->show();
+    open = child;
+    return true;
+  });
 }
 
 }  // namespace orvanix

@@ -77,4 +77,8 @@ class TDTMFOptionsDialog : public TDialogBase {
 // Registers the window kind (once per process).
 void RegisterDtmfDecoderWindow();
 
+// Registers Utilities > DTMF Decoder, which opens the decoder in the frame or closes it
+// (once per process).
+void RegisterDtmfDecoderWindow();
+
 }  // namespace orvanix

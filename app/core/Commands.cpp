@@ -91,6 +91,7 @@ const std::vector<TCommandInfo>& CommandTable() {
       {kCmdNoiseFigureRL, kUtilities, "&Noise Figure (NF)", "Right vs Left", false},
       {kCmdDelayFinder, kUtilities, kNone, "Dela&y Finder", true},
       {kCmdReverberation, kUtilities, kNone, "Re&verberation Time", false},
+      {kCmdDtmfDecoder, kUtilities, kNone, "DT&MF Decoder", false},
       {kCmdLoggingOn, kUtilities, "&Data Logging", "&On", true},
       {kCmdLoggingOff, kUtilities, "&Data Logging", "O&ff", false},
       {kCmdLoggingSetup, kUtilities, "&Data Logging", "&Setup...", false},

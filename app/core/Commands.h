@@ -95,6 +95,7 @@ enum Command : int32_t {
   kCmdReverberation = 292,
   kCmdReverbOptions = 293,
   kCmdMacroWindow = 294,
+  kCmdDtmfDecoder = 295,
   // Config
   kCmdLoadConfiguration = 161,
   kCmdSaveConfiguration = 162,

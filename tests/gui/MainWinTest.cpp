@@ -100,7 +100,7 @@ TEST_F(MainWinTest, EveryMenuItemHasItsLabelMenuAndKeys) {
                 "Total Harmonic Distortion + &Noise (THD+N)", "&Intermodulation Distortion (IMD)",
                 "Signal to Noise &Ratio (SNR)", "Signal to Nois&e And Distortion (SINAD)",
                 "&Noise Figure (NF) > Left vs Right", "&Noise Figure (NF) > Right vs Left",
-                "Dela&y Finder", "Re&verberation Time", "&Data Logging > &On",
+                "Dela&y Finder", "Re&verberation Time", "DT&MF Decoder", "&Data Logging > &On",
                 "&Data Logging > O&ff", "&Data Logging > &Setup...", "&Data Logging > &View..."}));
   EXPECT_EQ(texts("&Config"),
             (QStringList{"&Save Configuration...\tF7", "&Load Configuration...\tF8",

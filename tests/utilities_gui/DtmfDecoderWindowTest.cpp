@@ -5,6 +5,8 @@
 
 #include <QApplication>
 #include <QLineEdit>
+#include <QMdiArea>
+#include <QPointer>
 #include <QPushButton>
 #include <QTimer>
 #include <cmath>
@@ -14,6 +16,7 @@
 #include "acquisition/LoopbackDevice.h"
 #include "acquisition/SoundPort.h"
 #include "acquisition/SoundTexts.h"
+#include "app/core/Commands.h"
 #include "tests/gui/GuiTestHelpers.h"
 #include "utilities/DTMFDecoderWindow.h"
 #include "utilities/UtilitiesModule.h"
@@ -128,6 +131,31 @@ TEST_F(DtmfDecoderWindowTest, OptionsAreCheckedAndTakenByBothDetectors) {
   EXPECT_EQ(defaults.ThresholdEdit()->text().toStdString(), "-40.0");
   EXPECT_EQ(defaults.DurationEdit()->text().toStdString(), "4");
   EXPECT_EQ(defaults.SpacingEdit()->text().toStdString(), "2");
+}
+
+TDTMFDecoder* FindDecoder(QWidget* area) {
+  for (QWidget* child : area->findChildren<QWidget*>()) {
+    if (auto* decoder = dynamic_cast<TDTMFDecoder*>(child)) return decoder;
+  }
+  return nullptr;
+}
+
+TEST_F(DtmfDecoderWindowTest, TheUtilitiesCommandOpensAndClosesTheDecoder) {
+  RegisterDtmfDecoderWindow();
+  WriteProgramSettings();
+  MakeFrame();
+  core_->AddModule(std::make_unique<TUtilitiesModule>(*core_));
+  module_ = core_->FindModule<TUtilitiesModule>(TUtilitiesModule::kName);
+  ASSERT_TRUE(frame_->CommandEnabled(kCmdDtmfDecoder));
+  ASSERT_TRUE(frame_->RunCommand(kCmdDtmfDecoder));
+  TDTMFDecoder* decoder = FindDecoder(frame_->MdiArea());
+  ASSERT_NE(decoder, nullptr);
+  EXPECT_TRUE(module_->DtmfDecoderOpen());
+  EXPECT_EQ(decoder->OptionsButton()->isEnabled(), true);
+  const QPointer<QWidget> held(decoder);
+  ASSERT_TRUE(frame_->RunCommand(kCmdDtmfDecoder));
+  EXPECT_FALSE(module_->DtmfDecoderOpen());
+  EXPECT_TRUE(!held || !held->isVisible());
 }
 
 }  // namespace
