@@ -179,7 +179,8 @@ void RegisterDtmfDecoderWindow() {
     child->setWidget(decoder);
     child->setWindowTitle(decoder->windowTitle());
     frame->MdiArea()->addSubWindow(child);
-    child->resize(360, 110);
+    // The content's 300 x 100 pixels and the frame around them.
+    child->resize(child->sizeHint().expandedTo(QSize(380, 150)));
     child->show();
     open = child;
     return true;
