@@ -190,9 +190,13 @@ ExecuteResult TExecuteRunner::Utilities(int32_t id, const std::string& argument)
     case kExFileMerge:
       return FileUtility(id, argument);
     case kExStartReverb:
+      // As the window's Start button: the excitation plays while the input records; the
+      // level checks speak when it ends, long after this answer.
+      return Result(utilities && !utilities->ReverbMeasuring() && utilities->StartReverb());
     case kExSaveReverb:
-      // The reverberation measurement has no operations to run here yet.
-      return kRefused;
+      // Nothing measured or loaded, or a file that cannot be written: not processed.
+      if (!utilities || argument.empty()) return kRefused;
+      return Result(utilities->Reverb().HasData() && utilities->SaveReverb(argument));
     case kExOpenMacro:
     case kExCloseMacro:
       if (id == kExCloseMacro && macroWindow_.stop) macroWindow_.stop();

@@ -10,6 +10,7 @@
 #include "AutomationTestSupport.h"
 #include "app/edit/EditModule.h"
 #include "generator/GeneratorModule.h"
+#include "utilities/ReverbData.h"
 #include "utilities/UtilitiesModule.h"
 
 namespace orvanix::test {
@@ -56,8 +57,7 @@ TEST_F(ExecuteUtilities, WindowCommandsWithoutAFrameAreNotProcessed) {
   for (const char* command :
        {"[Open Spectrum]", "[Maximize Time Series]", "[Print Spectrum]", "[Hide Window]",
         "[Tile Windows Vertical]", "[Show Menu]", "[Hide Statusbar]", "[Hide Plot Toolbars]",
-        "[Copy to Clipboard as Bitmap]", "[Set Overlay 1]", "[Show Overlay 2]", "[Open Reverb]",
-        "[Start Reverb]", "[Save Reverb x.rvb]"}) {
+        "[Copy to Clipboard as Bitmap]", "[Set Overlay 1]", "[Show Overlay 2]", "[Open Reverb]"}) {
     EXPECT_EQ(Answer(command), "answer not-processed") << command;
   }
   EXPECT_FALSE(core_->IsWindowOpen(kWindowSpectrum));
@@ -115,6 +115,43 @@ TEST_F(ExecuteUtilities, DelayFinderReadsAndAppliesTheDelayOfTheOpenFile) {
   EXPECT_FLOAT_EQ(core_->Settings().processing.delayTimeMsec, 0.5f);
   EXPECT_EQ(Answer("[Close DelayFinder]"), "answer processed");
   EXPECT_EQ(client_.Ask("request Delay Finder").data, "0.000000");
+}
+
+TEST_F(ExecuteUtilities, ReverbStartsAsItsButtonDoesAndSavesOnlyWhatItHas) {
+  // Nothing measured or loaded: nothing to save, and no file appears.
+  const std::string saved = scratch_.File("room.rvb");
+  EXPECT_EQ(Answer("[Save Reverb " + saved + "]"), "answer not-processed");
+  EXPECT_FALSE(std::filesystem::exists(saved));
+
+  // Loaded data saves, as the module holds it, under the new name.
+  TReverbData data;
+  data.Reset(TReverbTiming::For(10));
+  data.SetBandCount(2);
+  data.SetFrameCount(20);
+  data.SetFrameStep(0.1);
+  for (uint32_t k = 0; k < 20; ++k) {
+    ReverbFrame& f = data.Frames()[k];
+    f.time = 0.1f * static_cast<float>(k);
+    f.frequency[0] = 1000.0f;
+    f.frequency[1] = kReverbWideband;
+    f.level[0] = f.level[1] = -3.0f * static_cast<float>(k);
+  }
+  const std::string original = scratch_.File("measured.rvb");
+  ASSERT_EQ(data.Save(original), "");
+  ASSERT_TRUE(utilities_->LoadReverb(original));
+  EXPECT_EQ(Answer("[Save Reverb " + saved + "]"), "answer processed");
+  TReverbData back;
+  ASSERT_EQ(back.Load(saved), "");
+  EXPECT_EQ(back.ToBytes(), utilities_->Reverb().ToBytes());
+  EXPECT_EQ(back.FrameCount(), 20u);
+
+  // Start runs the measurement through the devices, once at a time.
+  UseLoopback();
+  EXPECT_EQ(Answer("[Start Reverb]"), "answer processed");
+  EXPECT_TRUE(utilities_->ReverbMeasuring());
+  EXPECT_EQ(Answer("[Start Reverb]"), "answer not-processed");
+  utilities_->CancelReverb();
+  EXPECT_FALSE(utilities_->ReverbMeasuring());
 }
 
 TEST_F(ExecuteUtilities, FileUtilitiesNeedWhatTheirMenusNeed) {
