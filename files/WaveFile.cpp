@@ -177,6 +177,7 @@ bool TWaveFile::OpenWorking(const std::string& shownPath, bool fromSave) {
     ::close(fd);
     return false;
   }
+  readAhead_.Invalidate();
   fd_ = fd;
   format_ = layout.format;
   SetFullScale(fullScale_[0], fullScale_[1]);
@@ -215,7 +216,13 @@ void TWaveFile::CloseWorking(bool sync) {
   const bool synced = !sync || SyncWorking();
   const bool ok = ::close(fd_) == 0 && synced;
   fd_ = -1;
+  readAhead_.Invalidate();
   if (!ok) ReportError(kFailureWritingWaveFile);
+}
+
+void TWaveFile::MarkWritten() {
+  unsynced_ = true;
+  readAhead_.Invalidate();
 }
 
 bool TWaveFile::SyncWorking() {
@@ -258,7 +265,8 @@ bool TWaveFile::LoadFrames(uint32_t frame, uint32_t count, uint8_t* dest) const 
   if (!Disk()) return TWaveData::LoadFrames(frame, count, dest);
   if (fd_ < 0 || uint64_t{frame} + count > length_) return false;
   const uint64_t align = BlockAlign();
-  return ReadAt(fd_, dataOffset_ + frame * align, dest, static_cast<size_t>(count * align));
+  return readAhead_.Read(fd_, dataOffset_ + frame * align, dest, static_cast<size_t>(count * align),
+                         dataOffset_ + length_ * align);
 }
 
 uint64_t TWaveFile::FrameLimit() const {
@@ -284,8 +292,8 @@ bool TWaveFile::HasTail() const {
 
 bool TWaveFile::DropTail() {
   const uint64_t end = dataOffset_ + dataBytes_;
+  MarkWritten();
   if (::ftruncate(fd_, static_cast<off_t>(end)) != 0) return false;
-  unsynced_ = true;
   fileEnd_ = end;
   return true;
 }
@@ -293,7 +301,7 @@ bool TWaveFile::DropTail() {
 bool TWaveFile::CommitDataSize(uint64_t dataBytes) {
   const uint64_t end = dataOffset_ + dataBytes;
   const uint8_t pad = 0;
-  unsynced_ = true;
+  MarkWritten();
   if ((dataBytes & 1u) && !WriteAt(fd_, end, &pad, 1)) return false;
   const uint64_t paddedEnd = end + (dataBytes & 1u);
   fileEnd_ = std::max(fileEnd_, paddedEnd);
@@ -312,6 +320,7 @@ bool TWaveFile::CommitDataSize(uint64_t dataBytes) {
 void TWaveFile::AppendCalibration(int fd, uint64_t offset) {
   uint8_t chunk[kCalibrationChunkBytes];
   BuildCalibrationChunk(calibration_, chunk);
+  if (fd == fd_) MarkWritten();
   const char* failure = nullptr;
   if (!WriteAt(fd, offset, chunk, 8)) {
     failure = kCalibrationChunkCreateError;
@@ -329,7 +338,6 @@ void TWaveFile::AppendCalibration(int fd, uint64_t offset) {
   }
   if (fd == fd_) {
     fileEnd_ = std::max(fileEnd_, offset + kCalibrationChunkBytes);
-    unsynced_ = true;
   }
 }
 
@@ -351,7 +359,7 @@ uint32_t TWaveFile::StoreFrames(uint32_t frame, uint32_t count, const uint8_t* s
     return 0;
   }
   size_t written = 0;
-  unsynced_ = true;
+  MarkWritten();
   bool ok = !DiskWriteFailsForTesting(count) &&
             WriteAt(fd_, dataOffset_ + offset, src, static_cast<size_t>(count * align), &written);
   const int writeError = errno;
@@ -397,7 +405,7 @@ bool TWaveFile::Resize(uint32_t frames) {
     }
   } else {
     const uint64_t bytes = uint64_t{frames} * BlockAlign();
-    unsynced_ = true;
+    MarkWritten();
     if (::ftruncate(fd_, static_cast<off_t>(dataOffset_ + bytes)) != 0) {
       ReportError(kFailureWritingWaveFile);
       return false;

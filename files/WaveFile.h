@@ -19,6 +19,7 @@
 #include <string>
 
 #include "engine/Calibration.h"
+#include "files/ReadAhead.h"
 #include "files/WaveData.h"
 
 namespace orvanix {
@@ -156,6 +157,9 @@ class TWaveFile : public TWaveData {
   void CloseWorking(bool sync);
   // Flushes the working file when something was written to it since the last flush.
   bool SyncWorking();
+  // Every change of the working file's bytes or size goes through here first: it is to be
+  // flushed, and the read-ahead buffer no longer holds what the file does.
+  void MarkWritten();
   // Bytes after the data chunk and its pad (other chunks, the calibration chunk).
   bool HasTail() const;
   bool DropTail();
@@ -204,6 +208,7 @@ class TWaveFile : public TWaveData {
   uint64_t framesSinceSync_ = 0;
   bool unsynced_ = false;         // written since the last flush
   bool sizesOverstated_ = false;  // the RIFF or data size runs past the end of the file
+  mutable TReadAhead readAhead_;  // sample reads of the data chunk
 };
 
 // Checks, without loading anything, that `path` is a wave file TWaveFile can open: a regular

@@ -84,6 +84,7 @@ bool TWaveFile::SaveDisk(bool reopen) {
     // file was opened is still to be written.
     if (calibrationPresent_ && calibrationChanged_ && !CalibrationOnDisk()) {
       // A chunk after data whose size overstates it would be read as sound.
+      MarkWritten();
       if (CorrectOverstatedSizes() && ::ftruncate(fd_, static_cast<off_t>(riffEnd_)) == 0) {
         fileEnd_ = riffEnd_;
         AppendCalibration(fd_, riffEnd_);
@@ -147,11 +148,12 @@ bool TWaveFile::PlaceWorkingFile(bool releasing) {
 
   // A finished temporary file becomes the target: cut what follows the RIFF chunk, attach the
   // calibration record, and give it the permissions of a user file.
+  MarkWritten();
   if (::ftruncate(fd_, static_cast<off_t>(riffEnd_)) == 0) fileEnd_ = riffEnd_;
   if (calibrationPresent_) AppendCalibration(fd_, fileEnd_);
   struct stat old;
   ::fchmod(fd_, ::stat(targetPath_.c_str(), &old) == 0 ? (old.st_mode & 07777) : DefaultFileMode());
-  unsynced_ = true;
+  MarkWritten();
   if (!SyncWorking()) {
     ReportError(kFailureWritingWaveFile);
     return false;
