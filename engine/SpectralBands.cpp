@@ -21,8 +21,20 @@ constexpr uint32_t kFirstRangeBin = 3;
 }  // namespace
 
 void TSpectralData::UpdateBands(bool mean, bool hold) {
+  if (bandValues_.size() != bands_.Count()) return;
+  // Power changes only with an update following, so a pending one still sees its own power
+  // when it runs; only a hold compares with the values before, which must exist by then.
+  if (!hold && !peakHold_) {
+    bandsPending_ = true;
+    bandsMean_ = mean;
+    return;
+  }
+  FreshBandValues();
+  ComputeBands(mean, hold);
+}
+
+void TSpectralData::ComputeBands(bool mean, bool hold) const {
   const uint32_t count = bands_.Count();
-  if (bandValues_.size() != count) return;
   for (uint32_t b = 0; b < count; ++b) {
     const float v = bands_.BandValueDb(b, power_.data(), mean);
     if (!hold || v > bandValues_[b]) bandValues_[b] = v;
@@ -34,8 +46,27 @@ void TSpectralData::UpdateBands(bool mean, bool hold) {
   peakBand_ = peak;
 }
 
+const std::vector<float>& TSpectralData::FreshBandValues() const {
+  if (bandsPending_) {
+    bandsPending_ = false;
+    ComputeBands(bandsMean_, false);
+  }
+  return bandValues_;
+}
+
+uint32_t TSpectralData::PeakBand() const {
+  FreshBandValues();
+  return peakBand_;
+}
+
+void TSpectralData::SetPeakHold(bool on) {
+  FreshBandValues();
+  peakHold_ = on;
+}
+
 float TSpectralData::BandValue(uint32_t band) const {
-  return band < bandValues_.size() ? bandValues_[band] : kNoDb;
+  const std::vector<float>& values = FreshBandValues();
+  return band < values.size() ? values[band] : kNoDb;
 }
 
 float TSpectralData::BandCentre(uint32_t i) const {
@@ -90,11 +121,12 @@ bool TSpectralData::Peaks(uint32_t from, uint32_t to, uint32_t n, SpectrumPoint&
     };
     index = 0;
     if (octave_) {
+      const std::vector<float>& bandValues = FreshBandValues();
       const uint32_t end = std::min(to, bands_.Count());
       float best = kNoDb;
       for (uint32_t b = std::max(from, bands_.FirstValidBand()); b < end; ++b) {
-        if (!taken(b) && bandValues_[b] > best) {
-          best = bandValues_[b];
+        if (!taken(b) && bandValues[b] > best) {
+          best = bandValues[b];
           index = b;
         }
       }
@@ -147,6 +179,7 @@ float TSpectralData::BandPower(uint32_t from, uint32_t to, int weighting, bool i
     // As displayed: the displayed values back in linear form, squared. A bin or band that
     // holds no value shows kNoDb (or its tiny linear image), which is not power.
     const bool dbDisplay = ampScale_ == 1 && !coherence_;
+    const std::vector<float>& bandValues = FreshBandValues();
     uint32_t first = from, last = to;
     if (octave_) {
       if (bands_.Count() == 0) return empty;
@@ -157,7 +190,7 @@ float TSpectralData::BandPower(uint32_t from, uint32_t to, int weighting, bool i
     }
     for (uint32_t i = first; i <= last; ++i) {
       const bool hasValue =
-          octave_ ? i < bandValues_.size() && bandValues_[i] != kNoDb : power_[i] > 0.f;
+          octave_ ? i < bandValues.size() && bandValues[i] != kNoDb : power_[i] > 0.f;
       if (!hasValue) continue;
       const double v = Value(i);
       const double linear = dbDisplay ? FromDbAmplitude(v) : v;

@@ -87,6 +87,7 @@ TSpectralData::TSpectralData(const ProcessingSettings& settings, const ScalingSe
       ReportMemory();
       return;
     }
+    bandsPending_ = false;
     if (!Allocate(bandValues_, bands_.Count(), kNoDb)) return;
     peakBand_ = bands_.FirstValidBand();
   }
@@ -155,6 +156,7 @@ void TSpectralData::Reset() {
   std::fill(ringComplex_.begin(), ringComplex_.end(), 0.f);
   std::fill(ringSums_.begin(), ringSums_.end(), 0.0);
   std::fill(bandValues_.begin(), bandValues_.end(), kNoDb);
+  bandsPending_ = false;
   count_ = 0;
   ringIndex_ = 0;
   inverseValid_ = false;

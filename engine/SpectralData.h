@@ -75,7 +75,7 @@ class TSpectralData {
   void Reset();
   // Peak hold from the settings; the engine turns it off for spectra that only serve as the
   // denominators of a ratio result (the hold then applies to the result).
-  void SetPeakHold(bool on) { peakHold_ = on; }
+  void SetPeakHold(bool on);
   bool PeakHold() const { return peakHold_; }
 
   // ---- two-channel results (x, y: spectra of the same size) -------------------------------
@@ -116,7 +116,7 @@ class TSpectralData {
   // fractional-octave axis the bin at the band's centre.
   float Phase(uint32_t i) const;
   // The largest averaged bin above bin 4 (the largest band on a fractional-octave axis).
-  uint32_t PeakBin() const { return octave_ ? peakBand_ : NarrowPeakBin(); }
+  uint32_t PeakBin() const { return octave_ ? PeakBand() : NarrowPeakBin(); }
   float PeakFrequency() const;
   // Largest Value over indices from ... to (inclusive, clamped to ValueCount() - 1).
   float MaxValue(uint32_t from, uint32_t to) const;
@@ -197,8 +197,14 @@ class TSpectralData {
   bool Allocate(std::vector<float>& array, size_t size, float value);
   bool AllocateRing();
   void ReportMemory();
-  // Band values from the narrowband power; `hold` keeps a larger stored value.
+  // Band values from the narrowband power; `hold` keeps a larger stored value. Without peak
+  // hold the values depend on the latest power alone: they are computed when next read
+  // (a display reads them once per repaint, while several results update them per block).
   void UpdateBands(bool mean, bool hold);
+  void ComputeBands(bool mean, bool hold) const;
+  // Band values and peak band, computed first when an update is pending.
+  const std::vector<float>& FreshBandValues() const;
+  uint32_t PeakBand() const;
   // The averages changed: the peak bin is searched again when it is next asked for.
   void TrackPeakBin() { peakStale_ = true; }
   uint32_t NarrowPeakBin() const;
@@ -214,15 +220,17 @@ class TSpectralData {
   bool error_ = false;
   int channel_ = 0;
 
-  std::vector<float> block_;       // N
-  std::vector<float> complex_;     // 2B
-  std::vector<float> power_;       // B
-  std::vector<float> running_;     // B, two-channel spectra: the power average behind a ratio
-  TOctaveBands bands_;             // fractional-octave axis only
-  std::vector<float> bandValues_;  // per band, dB
-  std::vector<float> weighting_;   // B or empty
-  std::vector<float> microphone_;  // B or empty
-  std::vector<float> inverse_;     // N or empty
+  std::vector<float> block_;    // N
+  std::vector<float> complex_;  // 2B
+  std::vector<float> power_;    // B
+  std::vector<float> running_;  // B, two-channel spectra: the power average behind a ratio
+  TOctaveBands bands_;          // fractional-octave axis only
+  mutable std::vector<float> bandValues_;  // per band, dB
+  mutable bool bandsPending_ = false;      // bandValues_ is older than the power
+  bool bandsMean_ = true;                  // the pending update's `mean`
+  std::vector<float> weighting_;           // B or empty
+  std::vector<float> microphone_;          // B or empty
+  std::vector<float> inverse_;             // N or empty
   bool inverseValid_ = false;
   std::vector<float> scale_;                      // B
   mutable std::vector<float> standardCurves_[3];  // A, B, C for band power, on first use
@@ -262,7 +270,7 @@ class TSpectralData {
 
   mutable uint32_t peakBin_ = 0;
   mutable bool peakStale_ = false;  // peakBin_ is older than the averages
-  uint32_t peakBand_ = 0;
+  mutable uint32_t peakBand_ = 0;
   bool peakHold_ = false;
   bool realTransfer_ = false;
   bool complexTransfer_ = false;

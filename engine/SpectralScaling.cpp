@@ -130,8 +130,9 @@ uint32_t TSpectralData::ValueCount() const {
 float TSpectralData::Value(uint32_t i) const {
   if (error_) return 0.f;
   if (octave_) {
-    if (i >= bandValues_.size()) return 0.f;
-    float v = bandValues_[i];
+    const std::vector<float>& bandValues = FreshBandValues();
+    if (i >= bandValues.size()) return 0.f;
+    float v = bandValues[i];
     if (v != kNoDb) v += DisplayDbOffset();
     if (ampScale_ == 1 && !coherence_) return v;
     return LinearFromDb(v);
@@ -172,7 +173,7 @@ float TSpectralData::Phase(uint32_t i) const {
 }
 
 float TSpectralData::PeakFrequency() const {
-  return octave_ ? BandCentre(peakBand_) : grid_.BinFrequency(NarrowPeakBin());
+  return octave_ ? BandCentre(PeakBand()) : grid_.BinFrequency(NarrowPeakBin());
 }
 
 }  // namespace orvanix
