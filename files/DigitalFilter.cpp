@@ -137,8 +137,8 @@ bool TFilterJob::Step() {
       const double* v = window_.data() + i;
       for (uint32_t j = 0; j < taps; ++j) y += taps_[j] * v[j];
       const double value = std::trunc(y + format.zeroValue);
-      const int32_t sample =
-          static_cast<int32_t>(std::clamp(value, double{format.minValue}, double{format.maxValue}));
+      const int32_t sample = static_cast<int32_t>(std::clamp(
+          value, static_cast<double>(format.minValue), static_cast<double>(format.maxValue)));
       EncodeSample(samples.data() + size_t{i} * format.bytesPerSample, format.bytesPerSample,
                    sample);
     }
