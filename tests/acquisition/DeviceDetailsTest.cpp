@@ -13,6 +13,7 @@
 #include "acquisition/PortAudioHost.h"
 #include "acquisition/SoundTexts.h"
 #include "engine/Messages.h"
+#include "tests/acquisition/NullDevices.h"
 
 namespace orvanix {
 namespace {
@@ -112,11 +113,7 @@ class AlsaDevices : public ::testing::Test {
     fs::remove_all(dir_, ignored);
   }
   static void WriteConfig(const std::vector<std::string>& devices) {
-    std::ofstream config(dir_ / "asound.conf", std::ios::trunc);
-    for (const std::string& name : devices) {
-      config << "pcm." << name << " {\n  type null\n  hint.description \"" << name << "\"\n}\n";
-    }
-    config << "pcm.!default { type null }\n";
+    test::WriteNullDevices((dir_ / "asound.conf").string(), devices);
   }
   void SetUp() override {
     if (!TSoundPort::AudioSystemAvailable()) {

@@ -70,6 +70,21 @@ class MacroRun : public ::testing::Test {
     }
     return steps;
   }
+  // Starts `text` (a wait, then Send) at `start` on 5 March: nothing is sent at 23:59, and
+  // `sent` goes out once the clock reaches midnight.
+  void ExpectWaitEndsAtMidnight(std::time_t start, const std::string& text, const char* sent) {
+    now_ = start;
+    macro_.SetText(text);
+    macro_.Run();
+    macro_.Step();
+    now_ = At(2026, 3, 5, 23, 59);
+    macro_.Step();
+    EXPECT_TRUE(server_.sent.empty());
+    now_ = At(2026, 3, 6, 0, 0);
+    macro_.Step();
+    macro_.Step();
+    EXPECT_EQ(server_.sent, (std::vector<std::string>{sent}));
+  }
   std::vector<std::string> OutputLines(const std::string& path) const {
     std::ifstream in(path);
     std::vector<std::string> lines;
@@ -151,31 +166,12 @@ TEST_F(MacroRun, WaitSecondsRepeatsUntilItsTick) {
 }
 
 TEST_F(MacroRun, WaitClockAcrossMidnight) {
-  now_ = At(2026, 3, 5, 23, 50);
-  macro_.SetText("WaitClock 0000\nSend [midnight]\n");
-  macro_.Run();
-  macro_.Step();
-  now_ = At(2026, 3, 5, 23, 59);
-  macro_.Step();
-  EXPECT_TRUE(server_.sent.empty());
-  now_ = At(2026, 3, 6, 0, 0);
-  macro_.Step();
-  macro_.Step();
-  EXPECT_EQ(server_.sent, (std::vector<std::string>{"[midnight]"}));
+  ExpectWaitEndsAtMidnight(At(2026, 3, 5, 23, 50), "WaitClock 0000\nSend [midnight]\n",
+                           "[midnight]");
 }
 
 TEST_F(MacroRun, WaitTopOfHourLateInTheDayWaitsForMidnight) {
-  now_ = At(2026, 3, 5, 23, 10);
-  macro_.SetText("WaitTopOfHour\nSend [top]\n");
-  macro_.Run();
-  macro_.Step();
-  now_ = At(2026, 3, 5, 23, 59);
-  macro_.Step();
-  EXPECT_TRUE(server_.sent.empty());
-  now_ = At(2026, 3, 6, 0, 0);
-  macro_.Step();
-  macro_.Step();
-  EXPECT_EQ(server_.sent, (std::vector<std::string>{"[top]"}));
+  ExpectWaitEndsAtMidnight(At(2026, 3, 5, 23, 10), "WaitTopOfHour\nSend [top]\n", "[top]");
 }
 
 TEST_F(MacroRun, WaitDateNormalisesAndRefusesShortForms) {

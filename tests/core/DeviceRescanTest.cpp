@@ -7,6 +7,7 @@
 
 #include "acquisition/PortAudioHost.h"
 #include "acquisition/SoundOutput.h"
+#include "tests/acquisition/NullDevices.h"
 #include "tests/core/CoreTestSupport.h"
 
 namespace orvanix::test {
@@ -27,11 +28,7 @@ class DeviceRescanTest : public CoreFixture {
     fs::remove_all(dir_, ignored);
   }
   static void WriteConfig(const std::vector<std::string>& devices) {
-    std::ofstream config(dir_ / "asound.conf", std::ios::trunc);
-    for (const std::string& name : devices) {
-      config << "pcm." << name << " {\n  type null\n  hint.description \"" << name << "\"\n}\n";
-    }
-    config << "pcm.!default { type null }\n";
+    test::WriteNullDevices((dir_ / "asound.conf").string(), devices);
   }
   void SetUp() override {
     WriteConfig({"orvanix_b"});
