@@ -6,6 +6,7 @@
 // items-per-second of two cases compare their cost per analysed sample:
 //   BM_Block/plain          FFT 4096, mode 0, linear axis (the base of every ratio)
 //   BM_Block/decimation10   decimation 10 with its low-pass filter
+//   BM_Block/both           FFT 4096, mode 2: both channels transformed and averaged
 //   BM_Block/mode10         coherence
 //   BM_Block/mode11octave   transfer function and coherence on 1/3-octave bands
 //   BM_Block/fft65536log    FFT 65536 on the logarithmic axis
@@ -33,8 +34,11 @@ struct BlockCase {
 };
 
 constexpr BlockCase kCases[] = {
-    {"plain", 4096, 1, kLeftOnly, 0},        {"decimation10", 4096, 10, kLeftOnly, 0},
-    {"mode10", 4096, 1, kCoherence, 0},      {"mode11octave", 4096, 1, kTransferAndCoherenceLR, 2},
+    {"plain", 4096, 1, kLeftOnly, 0},
+    {"both", 4096, 1, kBothChannels, 0},
+    {"decimation10", 4096, 10, kLeftOnly, 0},
+    {"mode10", 4096, 1, kCoherence, 0},
+    {"mode11octave", 4096, 1, kTransferAndCoherenceLR, 2},
     {"fft65536log", 65536, 1, kLeftOnly, 1},
 };
 

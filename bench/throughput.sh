@@ -8,6 +8,7 @@
 #   bash bench/throughput.sh            # uses build/, builds tessiva if needed
 #   BUILD_DIR=build-x bash bench/throughput.sh
 #   PERF=1 bash bench/throughput.sh     # also: where the time goes (perf report, top symbols)
+#   SETTINGS=1 bash bench/throughput.sh # also: the costly settings on a stereo file (below)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${BUILD_DIR:-build}
@@ -38,4 +39,31 @@ if [ "${PERF:-0}" = 1 ] && command -v perf >/dev/null; then
   perf record -q -o "$scratch/perf.data" "$tessiva" "${options[@]}" --settings "$scratch/ram.ini" \
     "$wave" >/dev/null 2>&1
   perf report -i "$scratch/perf.data" --no-children --stdio 2>/dev/null | grep -E '^ +[0-9]' | head -15
+fi
+
+# The settings that cost most per block, on ten minutes of 48 kHz stereo, FFT 4096, no overlap,
+# against the plain run (left channel only): the analysis's CPU time per setting, median of 3,
+# and its ratio (goal: at most 2).
+if [ "${SETTINGS:-0}" = 1 ]; then
+  stereo=$scratch/stereo.wav
+  sox -n -r 48000 -b 16 -c 2 "$stereo" synth 600 sine 1000 vol 0.5
+  base=(--headless --fft 4096 --window 4 --average infinite --average-type exponential --amp log
+        --settings "$scratch/ram.ini")
+  cpu() {
+    for run in 1 2 3; do
+      "$tessiva" "${base[@]}" "$@" "$stereo" | sed -n 's/^Analysis time: .* wall, \([0-9.]*\) s CPU.*/\1/p'
+    done | sort -n | sed -n 2p
+  }
+  plain=$(cpu --channel-mode 0)
+  printf '%-40s %6.3f s CPU\n' "plain (mode 0)" "$plain"
+  while IFS='|' read -r name args; do
+    # shellcheck disable=SC2086
+    t=$(cpu $args)
+    printf '%-40s %6.3f s CPU  %.2fx\n' "$name" "$t" "$(echo "$t / $plain" | bc -l)"
+  done <<'LIST'
+decimation 10|--channel-mode 0 --decimation 10
+coherence (mode 10)|--channel-mode 10
+mode 11 on 1/3-octave bands|--channel-mode 11 --freq octave
+FFT 65536, log axis, 75 % overlap|--channel-mode 0 --fft 65536 --freq log --overlap 75
+LIST
 fi

@@ -61,6 +61,12 @@ if "plain" in blocks:
     for name, rate in blocks.items():
         if name != "plain":
             print("  %-28s %.2f" % (name, blocks["plain"] / rate))
+    # The plain run transforms one channel; the two-channel results need both transforms.
+    if "both" in blocks:
+        print("Two-channel results against both channels transformed and averaged (mode 2):")
+        for name in ("mode10", "mode11octave"):
+            if name in blocks:
+                print("  %-28s %.2f" % (name, blocks["both"] / blocks[name]))
 
 if paint:
     print("Spectrum view paint at 1600 x 900, ms (goal 2, 4 at device pixel ratio 2):")
