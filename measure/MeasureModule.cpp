@@ -134,6 +134,18 @@ std::vector<std::string> TMeasureModule::MeasurementLines() const {
 }
 
 int TMeasureModule::HeadlessReport() {
+  if (headlessKinds_.empty()) return 0;
+  // A run that averaged nothing (a file that could not be read, too short for one block) has
+  // no measurement: the window's zero readouts would pass for results in a script's output.
+  const TEngineObjects& engine = Core().Engine();
+  bool computed = false;
+  for (const TSpectralData* s : {engine.left.get(), engine.right.get(), engine.dual.get()}) {
+    computed = computed || (s && s->AverageCount() > 0);
+  }
+  if (!computed) {
+    std::fprintf(stderr, "tessiva: no spectrum was computed, so nothing was measured\n");
+    return 1;
+  }
   for (const std::string& line : MeasurementLines()) std::printf("%s\n", line.c_str());
   return 0;
 }

@@ -126,6 +126,18 @@ TEST_F(MeasureHeadlessTest, MeasureListPrintsEachReadoutAndRefusesUnknownNames) 
   const TRun wrong = Run("stereo.wav --measure thd,loudness");
   EXPECT_EQ(wrong.status, 2);
   EXPECT_NE(wrong.err.find("unknown measurement \"loudness\""), std::string::npos) << wrong.err;
+
+  // A file that cannot be read, or holds less than one block, measures nothing: no readouts
+  // of zero that a script would take for results.
+  { std::ofstream(File("text.wav")) << "not a wave file"; }
+  test::WriteToneWave(File("short.wav"), 48000, 1, 1000, {{1000.0, 0.5, 0}});
+  for (const char* name : {"text.wav", "short.wav", "absent.wav"}) {
+    const TRun failed = Run(std::string(name) + " --fft 4096 --measure thd,peakfreq");
+    EXPECT_EQ(failed.status, 1) << name;
+    EXPECT_EQ(failed.out.find("THD"), std::string::npos) << name << ":\n" << failed.out;
+    EXPECT_EQ(failed.out.find("Peak Frequency"), std::string::npos) << name;
+    EXPECT_NE(failed.err.find("nothing was measured"), std::string::npos) << failed.err;
+  }
 }
 
 TEST_F(MeasureHeadlessTest, LogRecordsEveryBlockAndAppendKeepsEarlierRuns) {
