@@ -1,9 +1,14 @@
 #include "automation/AutomationGui.h"
 
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QMimeData>
+
 #include "app/gui/GuiAutomationFrame.h"
 #include "app/gui/GuiRegistry.h"
 #include "app/gui/MainWin.h"
 #include "automation/AutomationModule.h"
+#include "automation/LinkText.h"
 #include "automation/MacroModule.h"
 #include "automation/MacroWindow.h"
 
@@ -16,6 +21,18 @@ void RegisterAutomationGui() {
     auto* window = new TMacroWindow(core, *module);
     observer = window;
     return static_cast<QWidget*>(window);
+  });
+  // Edit > Paste Link: the clipboard is the GUI's to read; the link is the module's.
+  RegisterFrameCommand(kCmdPasteLink, [](TViewWindows&, TAnalyzerCore& core) {
+    auto* module = core.FindModule<TAutomationModule>(TAutomationModule::kName);
+    const QMimeData* data = QGuiApplication::clipboard()->mimeData();
+    const QString format = TMainWin::LinkFormatOf(data);
+    if (!module || format.isEmpty()) return false;
+    const QByteArray bytes = data->data(format);
+    const std::optional<TLinkAddress> link =
+        ParseLinkFormat(std::string_view(bytes.constData(), size_t(bytes.size())));
+    if (!link) return false;
+    return module->Links().PasteLink(*link, data->text().toStdString());
   });
   RegisterFrameExtension("automation", [](TMainWin& frame) {
     TAnalyzerCore& core = frame.Core();

@@ -40,7 +40,10 @@ TAutomationModule::TAutomationModule(TAnalyzerCore& core)
     : TCoreModule(core),
       items_(core),
       runner_(core, items_),
-      server_(std::make_unique<TAutomationServer>(*this)) {
+      server_(std::make_unique<TAutomationServer>(*this)),
+      links_(std::make_unique<TDataLinks>(
+          core, *server_,
+          [this](std::string_view text, std::string& error) { return TakeSamples(text, error); })) {
   // Headless, "[Exit Application]" ends the serving loop. The windowed program closes
   // through its frame instead (TAutomationFrame::Close): the same save prompts as its
   // close button, never a quit that skips them.
@@ -86,6 +89,12 @@ std::string_view TAutomationModule::Execute(std::string_view command) {
 }
 
 std::string_view TAutomationModule::Poke(std::string_view samples, std::string& error) {
+  // While a link supplies the data, samples from a client would mix with them.
+  if (links_->Active()) return kAnswerBusy;
+  return TakeSamples(samples, error);
+}
+
+std::string_view TAutomationModule::TakeSamples(std::string_view samples, std::string& error) {
   if (Core().IsRunning() || Core().Mode() != kModeRealTime) return kAnswerBusy;
   const ProcessingSettings& p = Core().Engine().settings;
   const size_t length = static_cast<size_t>(p.fftSize) * std::max<uint16_t>(1, p.decimationRatio);
@@ -166,6 +175,7 @@ std::optional<int> TAutomationModule::HeadlessRun() {
 }
 
 void TAutomationModule::Shutdown() {
+  links_->Disconnect();
   server_->Close();
 }
 

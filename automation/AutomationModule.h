@@ -13,6 +13,7 @@
 
 #include "app/core/CoreModule.h"
 #include "automation/AutomationServer.h"
+#include "automation/DataLinks.h"
 #include "automation/ExecuteRunner.h"
 #include "automation/ItemAnswers.h"
 
@@ -35,6 +36,8 @@ class TAutomationModule : public TCoreModule, public TAutomationHandler {
   TAutomationServer& Server() { return *server_; }
   TItemAnswers& Items() { return items_; }
   TExecuteRunner& Runner() { return runner_; }
+  // The analyzer's own links to other programs' servers (Paste Link).
+  TDataLinks& Links() { return *links_; }
 
   // ---- TAutomationHandler ----
   std::optional<std::string> ItemText(int32_t item) override;
@@ -54,10 +57,13 @@ class TAutomationModule : public TCoreModule, public TAutomationHandler {
 
  private:
   void WatchDocument();
+  // Samples of a poke or of a plain data link, processed as an acquired block.
+  std::string_view TakeSamples(std::string_view samples, std::string& error);
 
   TItemAnswers items_;
   TExecuteRunner runner_;
   std::unique_ptr<TAutomationServer> server_;
+  std::unique_ptr<TDataLinks> links_;
   bool serveHeadless_ = false;
   std::string socketPath_;
   std::string documentPath_;

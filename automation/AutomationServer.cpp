@@ -125,6 +125,16 @@ int TAutomationServer::Conversations() const {
   return count;
 }
 
+bool TAutomationServer::TakeLinkSlot() {
+  if (Conversations() + linkSlots_ >= kConversationSlots) return false;
+  ++linkSlots_;
+  return true;
+}
+
+void TAutomationServer::ReturnLinkSlot() {
+  if (linkSlots_ > 0) --linkSlots_;
+}
+
 bool TAutomationServer::AnyLinks() const {
   for (const auto& slot : slots_) {
     if (slot && (slot->hot.any() || slot->warm.any())) return true;
@@ -145,7 +155,7 @@ void TAutomationServer::Accept() {
       continue;
     }
     auto free = std::find_if(slots_.begin(), slots_.end(), [](const auto& s) { return !s; });
-    if (free == slots_.end()) {
+    if (free == slots_.end() || Conversations() + linkSlots_ >= kConversationSlots) {
       refuse(kRefusedNoSlot);
       continue;
     }

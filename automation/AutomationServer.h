@@ -66,7 +66,13 @@ class TAutomationServer : public QObject {
   void PostAll();
   // One item changed (macro status, file closed, logging status).
   void PostItem(int32_t item);
+  // Conversations of clients connected here.
   int Conversations() const;
+  // The analyzer's own links to other servers take slots from the same 20: false when none
+  // is free. Each slot taken is given back once.
+  bool TakeLinkSlot();
+  void ReturnLinkSlot();
+  int LinkSlots() const { return linkSlots_; }
   bool AnyLinks() const;
   // Updates not sent because a client's backlog was full, since the start.
   uint64_t DroppedUpdates() const { return dropped_; }
@@ -95,6 +101,7 @@ class TAutomationServer : public QObject {
   std::string path_;
   std::array<std::unique_ptr<TConversation>, kConversationSlots> slots_;
   uint64_t dropped_ = 0;
+  int linkSlots_ = 0;
 };
 
 }  // namespace orvanix

@@ -28,6 +28,22 @@ inline constexpr const char* kErrorNoData = "no data for this item";
 inline constexpr const char* kErrorNoLink = "no advise link on this item";
 inline constexpr const char* kErrorUnknownTopic = "unknown service or topic";
 
+// Data links (messages shown without a title).
+inline constexpr const char* kLinkFailure = "Failure linking to %s";
+inline constexpr const char* kLinkItemMissing =
+    "The following DDE data is not available:\rServer: %s\rTopic: %s\rItem: %s";
+inline constexpr const char* kLinkPropertyMissing = "DDE item not available:Item: %s";
+inline constexpr const char* kLinkEndedClosed =
+    "The data link to %s ended: the server closed the connection.";
+inline constexpr const char* kLinkEndedGarbage =
+    "The data link to %s ended: the server sent data that could not be read.";
+inline constexpr const char* kLinkEndedTooLarge =
+    "The data link to %s ended: the server sent more than the analyzer takes at once.";
+inline constexpr const char* kLinkEndedSamples =
+    "The data link to %s ended: its data are not sample values (%s).";
+// Formatted for diagnostics only.
+inline constexpr const char* kLinkTraceDiagnostic = "rpm = %f, trace = %d";
+
 // Names in the exchange (service, topic, items, macro words) compare without regard to case.
 inline bool SameName(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;

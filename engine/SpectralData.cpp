@@ -165,6 +165,24 @@ void TSpectralData::Reset() {
   peakBand_ = FirstValidBand();
 }
 
+void TSpectralData::LoadLineValues(const float* values, uint32_t count) {
+  if (error_ || IsRatio()) return;
+  Reset();
+  const uint32_t lines = std::min(count, bins_);
+  for (uint32_t i = 0; i < lines; ++i) {
+    // The inverse of the linear reading: percent of full scale without calibration, the
+    // power itself for a density in units squared per hertz.
+    float v = std::isfinite(values[i]) ? std::max(values[i], 0.f) : 0.f;
+    if (!Calibrated() && !coherence_) v /= 100.f;
+    const float p = density_ && densityType_ == 0 ? v : v * v;
+    power_[i] = p;
+    complex_[2 * i] = std::sqrt(p);
+  }
+  count_ = 1;
+  TrackPeakBin();
+  UpdateBands(false, false);
+}
+
 void TSpectralData::SetBlockSample(uint32_t i, float value) {
   if (!error_ && i < fftSize_) block_[i] = value;
 }

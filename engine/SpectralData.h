@@ -76,6 +76,10 @@ class TSpectralData {
   // Peak hold from the settings; the engine turns it off for spectra that only serve as the
   // denominators of a ratio result (the hold then applies to the result).
   void SetPeakHold(bool on);
+  // Replaces the averages by a spectrum made elsewhere (a data link's lines): bin i then
+  // reads values[i] on a linear amplitude axis (negative values as 0, bins beyond `count` as
+  // 0), with phase 0; it counts as one averaged block. Nothing for a ratio result.
+  void LoadLineValues(const float* values, uint32_t count);
   bool PeakHold() const { return peakHold_; }
 
   // ---- two-channel results (x, y: spectra of the same size) -------------------------------

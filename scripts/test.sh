@@ -13,7 +13,7 @@ if [ "${1:-}" = "--sanitize" ]; then
     -DORVANIX_BUILD_GUI=OFF >/dev/null
   cmake --build "$build"
   ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
-    ctest --test-dir "$build" --output-on-failure -j2 -L 'engine|files|measure|generator|utilities'
+    ctest --test-dir "$build" --output-on-failure -j2 -L 'engine|files|measure|generator|utilities|linktext'
 elif [ "${1:-}" = "--tsan" ]; then
   build=build-tsan
   cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORVANIX_TSAN=ON >/dev/null

@@ -183,12 +183,21 @@ void TMainWin::UpdateWindowList() {
   commands_->SetWindowList(titles, active);
 }
 
+QString TMainWin::LinkFormatOf(const QMimeData* data) {
+  if (!data) return {};
+  const QString prefix = QString::fromUtf8(viewtext::kLinkFormat);
+  for (const QString& format : data->formats()) {
+    if (format.startsWith(prefix, Qt::CaseInsensitive)) return format;
+  }
+  return {};
+}
+
 TUiContext TMainWin::UiContext() const {
   TUiContext context;
   if (const QClipboard* clipboard = QApplication::clipboard()) {
     if (const QMimeData* data = clipboard->mimeData()) {
       context.clipboardHasWave = data->hasFormat(kWaveMime);
-      context.clipboardHasLink = data->hasFormat(QString::fromUtf8(viewtext::kLinkFormat));
+      context.clipboardHasLink = !LinkFormatOf(data).isEmpty();
     }
   }
   // The current window stays current while a menu or dialog has the focus; the active one

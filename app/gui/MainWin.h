@@ -28,6 +28,7 @@
 #include "views/PlotBase.h"
 
 class QMdiArea;
+class QMimeData;
 class QPrinter;
 
 namespace orvanix {
@@ -62,6 +63,10 @@ class TMainWin : public QMainWindow, public TAnalyzerObserver {
   // placement from the program settings file.
   explicit TMainWin(TAnalyzerCore& core, const TMainWinOptions& options = {});
   ~TMainWin() override;
+
+  // The clipboard format of a data link on `data`: the first whose name begins with "Link"
+  // in any case; empty when there is none.
+  static QString LinkFormatOf(const QMimeData* data);
 
   // Whether the program settings ask for the application window to stay hidden.
   bool ApplicationHidden() const;
