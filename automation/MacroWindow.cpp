@@ -263,6 +263,7 @@ bool TMacroWindow::Open() {
   if (path.empty()) return false;
   setWindowTitle(tr("Opening File..."));
   const bool loaded = module_.Load(path);
+  if (loaded) core_.SetMacroFilename(path);
   ShowModuleText();
   UpdateState();
   return loaded;
@@ -307,6 +308,7 @@ bool TMacroWindow::SaveAs() {
   if (path.empty()) return false;
   setWindowTitle(tr("Saving File..."));
   const bool saved = SaveTo(path);
+  if (saved) core_.SetMacroFilename(path);
   UpdateState();
   return saved;
 }

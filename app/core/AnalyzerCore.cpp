@@ -375,6 +375,10 @@ void TAnalyzerCore::SetLastFolder(FolderKind kind, const std::string& folder) {
   impl_->lastFolders[kind] = folder;
 }
 
+void TAnalyzerCore::SetMacroFilename(const std::string& path) {
+  impl_->settings.macro.macroFilename = path;
+}
+
 TSoundInput* TAnalyzerCore::Input() {
   impl_->EnsurePorts();
   return impl_->input.get();

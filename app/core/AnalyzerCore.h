@@ -414,6 +414,9 @@ class TAnalyzerCore {
   // The last-used folder of a kind (starts as the configured folder).
   std::string LastFolder(FolderKind kind) const;
   void SetLastFolder(FolderKind kind, const std::string& folder);
+  // The macro file the macro window opened or saved as last (`MacroFilename`): remembered for
+  // the configuration and the window's next start, nothing else changes.
+  void SetMacroFilename(const std::string& path);
 
   // ---- sound ports ----
   TSoundInput* Input();

@@ -15,6 +15,7 @@
 #include "automation/MacroOptionsDialog.h"
 #include "automation/MacroTexts.h"
 #include "automation/MacroWindow.h"
+#include "files/Configuration.h"
 
 namespace orvanix::test {
 namespace {
@@ -165,6 +166,7 @@ TEST_F(MacroWindow, SaveAsAndOpenGoThroughTheMacroFileDialogs) {
   EXPECT_EQ(Read("saved.mac"), "; a comment\nMacroEnd\n");
   EXPECT_EQ(window->windowTitle().toStdString(), "Macro - [" + Path("saved.mac") + "]");
   EXPECT_FALSE(std::filesystem::exists(Path("saved.mac.saving")));
+  EXPECT_EQ(core_->Settings().macro.macroFilename, Path("saved.mac"));
 
   const std::string other = Write("other.mac", "OutputComment x\n");
   chooser_.Answer(other);
@@ -174,6 +176,10 @@ TEST_F(MacroWindow, SaveAsAndOpenGoThroughTheMacroFileDialogs) {
   EXPECT_EQ(window->windowTitle().toStdString(), "Macro - [" + other + "]");
   ASSERT_TRUE(window->New());
   EXPECT_EQ(window->windowTitle().toStdString(), kMacroTitleUntitled);
+  // Open and Save As choose the file the window starts with next time; New does not.
+  EXPECT_EQ(core_->Settings().macro.macroFilename, other);
+  ASSERT_TRUE(core_->SaveConfiguration(Path("setup.cfg")));
+  EXPECT_NE(Read("setup.cfg").find("MacroFilename=" + other), std::string::npos);
 }
 
 TEST_F(MacroWindow, OptionsDialogChoosesTheOutputFileAndAppendMode) {

@@ -105,7 +105,9 @@ TEST_F(PlotViewsLiveTest, FftSizeAndChannelModeChangeWhileRunning) {
   frame_->StartUp(path);
   ASSERT_TRUE(core_->HasDocument());
   for (WindowKind kind : kViews) {
-    if (!core_->IsWindowOpen(kind)) ASSERT_TRUE(frame_->RunCommand(TViewWindows::CommandOf(kind)));
+    if (!core_->IsWindowOpen(kind)) {
+      ASSERT_TRUE(frame_->RunCommand(TViewWindows::CommandOf(kind)));
+    }
   }
   QApplication::processEvents();
   core_->RunLoop().SetAutoStep(false);
