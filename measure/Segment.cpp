@@ -58,6 +58,24 @@ void FetchBlock(TWaveData& wave, TSeriesData& series, uint32_t channel, int64_t 
   wave.ReadChannel(series.SampleAddress(skip), static_cast<uint32_t>(start), available, channel);
 }
 
+// A little-endian sample as its raw value: unsigned bytes, signed wider samples.
+int32_t RawSample(const uint8_t* b, const WaveFormat& f) {
+  switch (f.bytesPerSample) {
+    case 1:
+      return b[0];
+    case 2:
+      return static_cast<int16_t>(b[0] | (b[1] << 8));
+    case 3: {
+      const int32_t v = b[0] | (b[1] << 8) | (b[2] << 16);
+      return v & 0x800000 ? v - 0x1000000 : v;
+    }
+    default:
+      return static_cast<int32_t>(static_cast<uint32_t>(b[0]) | (static_cast<uint32_t>(b[1]) << 8) |
+                                  (static_cast<uint32_t>(b[2]) << 16) |
+                                  (static_cast<uint32_t>(b[3]) << 24));
+  }
+}
+
 }  // namespace
 
 TSegmentLevels SegmentLevels(TWaveData& wave, double startSecs, double endSecs,
@@ -219,6 +237,46 @@ void SchroederCurve(std::vector<int32_t>& samples, int32_t zero, int32_t max) {
   for (size_t k = 0; k < samples.size(); ++k) {
     samples[k] = zero + static_cast<int32_t>(ratio[k] * (double(max) - zero));
   }
+}
+
+bool ReadRawSegment(TWaveData& wave, uint32_t from, uint32_t to, uint32_t channel,
+                    std::vector<int32_t>& out) {
+  out.clear();
+  to = std::min<uint32_t>(to, wave.Length());
+  if (to <= from) return true;
+  const uint32_t count = to - from;
+  const WaveFormat& f = wave.Format();
+  // Read through a bounded buffer: a long segment never needs a second copy of its bytes.
+  constexpr uint32_t kPiece = 1u << 16;
+  std::vector<uint8_t> bytes;
+  try {
+    out.resize(count);
+    bytes.resize(static_cast<size_t>(std::min(count, kPiece)) * f.bytesPerSample);
+  } catch (const std::bad_alloc&) {
+    out.clear();
+    out.shrink_to_fit();
+    return false;
+  }
+  for (uint32_t done = 0; done < count;) {
+    const uint32_t n = std::min(kPiece, count - done);
+    if (!wave.ReadChannel(bytes.data(), from + done, n, channel)) {
+      out.clear();
+      return false;
+    }
+    const uint8_t* b = bytes.data();
+    for (uint32_t k = 0; k < n; ++k, b += f.bytesPerSample) out[done + k] = RawSample(b, f);
+    done += n;
+  }
+  return true;
+}
+
+std::vector<float> ImpulseResponse(TSpectralData& spectrum, const TSmoothing* window) {
+  std::vector<float> h;
+  if (spectrum.Error() || !spectrum.Inverse()) return h;
+  h.resize(spectrum.FftSize());
+  for (uint32_t i = 0; i < h.size(); ++i) h[i] = spectrum.InverseSample(i);
+  if (window && !window->Error() && window->Size() == h.size()) window->RemoveInPlace(h.data());
+  return h;
 }
 
 TQualityFactor QualityFactor(const TSpectralData& s, float fa, float fb) {

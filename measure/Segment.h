@@ -11,6 +11,7 @@
 
 #include "engine/Calibration.h"
 #include "engine/ProcessingStep.h"
+#include "engine/Smoothing.h"
 #include "engine/SpectralData.h"
 #include "files/WaveData.h"
 
@@ -74,8 +75,17 @@ void HilbertEnvelope(std::vector<int32_t>& samples, int32_t zero);
 // (max - zero), truncated; from full scale at the start to near zero at the end. Nothing
 // changes when the total is 0.
 void SchroederCurve(std::vector<int32_t>& samples, int32_t zero, int32_t max);
+// The raw samples of frames from ... to - 1 of a channel into `out`. False (and `out`
+// empty) when the memory cannot be had or the document cannot be read.
+bool ReadRawSegment(TWaveData& wave, uint32_t from, uint32_t to, uint32_t channel,
+                    std::vector<int32_t>& out);
 
 // ---- the displayed spectrum -----------------------------------------------------------------
+
+// The impulse response of a spectrum (its Inverse) with the smoothing window that shaped the
+// block divided out: FFT-size values in counts from the zero value, as the block went into
+// the transform. Empty when the spectrum has no inverse.
+std::vector<float> ImpulseResponse(TSpectralData& spectrum, const TSmoothing* window);
 
 // Bandwidth and quality factor of the peak between fa and fb: the half-power points of a
 // natural cubic spline through the bins' powers, found on a 0.1 Hz grid.

@@ -72,11 +72,17 @@ const TModuleInfo& TSegmentModule::Info() {
 bool TSegmentModule::OwnsCommand(int32_t command) const {
   return command == kCmdSegmentAverageSpectrum || command == kCmdSegmentLeq ||
          command == kCmdSegmentRmsLevel || command == kCmdSegmentCrestFactor ||
-         command == kCmdBandwidthQ;
+         command == kCmdBandwidthQ || command == kCmdInverseFft || command == kCmdSegmentHilbert ||
+         command == kCmdSegmentSchroeder;
 }
 
 bool TSegmentModule::IsEnabled(int32_t command) const {
-  if (command == kCmdBandwidthQ) return true;
+  if (command == kCmdBandwidthQ || command == kCmdInverseFft) return true;
+  // A computed series shown is transformed again in place, with or without a recording.
+  if ((command == kCmdSegmentHilbert || command == kCmdSegmentSchroeder) &&
+      Core().ComputedSeries()) {
+    return true;
+  }
   return Core().HasDocument();
 }
 
@@ -108,6 +114,12 @@ bool TSegmentModule::Execute(int32_t command) {
       return SegmentCheck(false) && RmsLevel();
     case kCmdSegmentCrestFactor:
       return SegmentCheck(false) && CrestFactor();
+    case kCmdInverseFft:
+      return InverseFft();
+    case kCmdSegmentHilbert:
+      return Envelope();
+    case kCmdSegmentSchroeder:
+      return Schroeder();
     case kCmdBandwidthQ: {
       const TSpectrumPlotOptions& plot = Core().Settings().spectrumPlot;
       return BandwidthAndQ(plot.startFreqHz, plot.stopFreqHz);
@@ -184,34 +196,25 @@ bool TSegmentModule::BandwidthAndQ(float fa, float fb) {
 }
 
 void TSegmentModule::PrintCurve(bool schroeder) {
-  TWaveFile* wave = Core().Document();
-  if (!wave || !segment_) return;
-  const WaveFormat& f = wave->Format();
-  const uint32_t rate = std::max<uint32_t>(1, f.sampleRate);
-  const auto frame = [&](double secs) {
-    return static_cast<uint32_t>(
-        std::min<double>(std::floor(std::max(0.0, secs) * rate + 0.5), wave->Length()));
-  };
-  const uint32_t a = frame(segment_->first);
-  const uint32_t b = frame(segment_->second);
-  if (b <= a) return;
-  for (uint32_t c = 0; c < f.channels; ++c) {
-    std::vector<int32_t> samples(b - a);
-    for (uint32_t k = 0; k < b - a; ++k) {
-      samples[k] = static_cast<int32_t>(wave->GetSample(a + k, c, false));
-    }
-    const int32_t zero = f.zeroValue;
-    if (schroeder) {
-      SchroederCurve(samples, zero, f.maxValue);
-    } else {
-      HilbertEnvelope(samples, zero);
-    }
+  // From the segment itself, never from a series an earlier option left.
+  Core().ClearComputedSeries();
+  TComputedSeries series;
+  const auto kind = schroeder ? TComputedSeries::Kind::Schroeder : TComputedSeries::Kind::Envelope;
+  if (!segment_ || !SegmentSeries(kind, series)) return;
+  Core().ShowComputedSeries(std::move(series));
+  // The same command as the time series' pop-up, now on the series just made.
+  if (!(schroeder ? Schroeder() : Envelope())) return;
+  const TComputedSeries* s = Core().ComputedSeries();
+  if (!s) return;
+  const size_t n = s->Count();
+  const double range = double(s->maxValue) - s->zeroValue;
+  for (int c = 0; c < s->channels; ++c) {
     std::printf("%s (%s):\n", schroeder ? "Schroeder integration" : "Hilbert envelope",
                 c == 0 ? "left" : "right");
     for (int p = 0; p < kCurvePoints; ++p) {
-      const uint32_t k = static_cast<uint32_t>(uint64_t{b - a} * p / kCurvePoints);
-      const double value = std::fabs(double(samples[k]) - zero) / (double(f.maxValue) - zero);
-      std::printf("  %.4f s\t%.2f dB\n", segment_->first + double(k) / rate,
+      const size_t k = static_cast<size_t>(uint64_t{n} * p / kCurvePoints);
+      const double value = std::fabs(double(s->samples[c][k]) - s->zeroValue) / range;
+      std::printf("  %.4f s\t%.2f dB\n", s->startSecs + double(k) / s->rateHz,
                   value > 0 ? 20.0 * std::log10(value) : -999.9);
     }
   }

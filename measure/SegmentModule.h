@@ -11,6 +11,7 @@
 // Registered as "segment" (RegisterMeasureModule).
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -42,6 +43,12 @@ class TSegmentModule : public TCoreModule {
   bool CrestFactor();
   // Between the spectrum view's start and stop frequency.
   bool BandwidthAndQ(float fa, float fb);
+  // Into the core's computed time series (SegmentSeries.cpp): the impulse response of the
+  // display spectra (803), and the Hilbert envelope (905) or Schroeder integration (1906) of
+  // the selection, or of the computed series already shown, recomputed in place.
+  bool InverseFft();
+  bool Envelope();
+  bool Schroeder();
 
   // The last results, for headless output and tests.
   const std::optional<TLeqResult>& LastLeq() const { return leq_; }
@@ -59,8 +66,16 @@ class TSegmentModule : public TCoreModule {
   // Averages the selection's blocks into the spectra under `caption` (the window title for
   // the while); nothing without wave data or whole blocks in the selection.
   std::optional<TBlockSpan> AverageSelection(const std::string& caption);
-  // Prints the segment's Schroeder curve or Hilbert envelope per channel (headless).
+  // Prints the computed series (a Schroeder curve or Hilbert envelope) per channel (headless).
   void PrintCurve(bool schroeder);
+  // The selection's raw samples into a computed series of `kind` (the segment check made):
+  // false when the selection holds no sample or the memory cannot be had (reported).
+  bool SegmentSeries(TComputedSeries::Kind kind, TComputedSeries& series);
+  // Applies `transform` to every channel of the computed series shown (when it is one the
+  // transforms may act on) or of the selection; shows the result under `caption`.
+  bool TransformSeries(
+      TComputedSeries::Kind kind, const char* caption,
+      const std::function<void(std::vector<int32_t>&, const TComputedSeries&)>& transform);
 
   std::optional<TLeqResult> leq_;
   std::optional<TSegmentLevels> levels_;

@@ -166,6 +166,9 @@ class TOrvanePlot : public TPlotBase {
   // The view changed its own options (autoscale, overlay switches); the owner stores them.
   void OptionsChanged();
   void ClearSpectrumRequested();
+  // "&Inverse FFT" and "Bandwidth and &Q Factor" were chosen.
+  void InverseFftRequested();
+  void BandwidthQRequested();
   void PropertiesRequested();
   // The user asked for the "Overlay Management" dialog.
   void OverlaysRequested();

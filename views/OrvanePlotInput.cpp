@@ -144,12 +144,17 @@ std::unique_ptr<QMenu> TOrvanePlot::ContextMenu(int pane) {
                  &TOrvanePlot::WriteTextFileWithDialog);
   menu.addAction(QString::fromUtf8(viewtext::kMenuCopyAsBitmap), this, &TPlotBase::CopyAsBitmap);
   menu.addSeparator();
-  // Features still to come are listed, but cannot be chosen yet.
-  menu.addAction(QString::fromUtf8(viewtext::kMenuInverseFft))->setEnabled(false);
+  // The inverse transform and the Q factor act on the spectra the view shows.
+  const bool shown = source_ && source_->Primary() != nullptr;
+  menu.addAction(QString::fromUtf8(viewtext::kMenuInverseFft), this,
+                 &TOrvanePlot::InverseFftRequested)
+      ->setEnabled(shown);
   menu.addAction(QString::fromUtf8(viewtext::kMenuClearSpectrum), this,
                  &TOrvanePlot::ClearSpectrumRequested);
   menu.addAction(QString::fromUtf8(viewtext::kMenuAutoscale), this, &TOrvanePlot::Autoscale);
-  menu.addAction(QString::fromUtf8(viewtext::kMenuBandwidthQ))->setEnabled(false);
+  menu.addAction(QString::fromUtf8(viewtext::kMenuBandwidthQ), this,
+                 &TOrvanePlot::BandwidthQRequested)
+      ->setEnabled(shown);
   menu.addAction(QString::fromUtf8(viewtext::kMenuViewDataValues), this,
                  &TOrvanePlot::ShowDataValues);
   QAction* zoomOut =

@@ -48,19 +48,40 @@ bool TSeriesPlot::Notify(double timeSecs) {
   return true;
 }
 
+bool TSeriesPlot::Computed(TSeriesView& series) const {
+  return source_ && source_->ComputedSeries(series) && series.samples[0] != nullptr;
+}
+
+bool TSeriesPlot::ComputedMode() const {
+  TSeriesView series;
+  return Computed(series);
+}
+
 bool TSeriesPlot::DocumentMode() const {
-  return source_ && source_->SeriesDocument() != nullptr;
+  return source_ && source_->SeriesDocument() != nullptr && !ComputedMode();
+}
+
+double TSeriesPlot::TimeOrigin() const {
+  TSeriesView series;
+  return Computed(series) ? series.startSecs : 0.0;
 }
 
 namespace {
 
 bool Stereo(const TViewSource* source) {
   if (!source) return false;
+  if (TSeriesView series; source->ComputedSeries(series) && series.samples[0]) {
+    return series.channels == 2 && series.samples[1] != nullptr;
+  }
   if (TWaveData* doc = source->SeriesDocument()) return doc->Format().channels >= 2;
   return source->BlockSeries(1) != nullptr;
 }
 
 }  // namespace
+
+bool TSeriesPlot::StereoSource() const {
+  return Stereo(source_);
+}
 
 int TSeriesPlot::Panes() const {
   return options_.plotChannel == 2 && Stereo(source_) ? 2 : 1;
@@ -95,6 +116,7 @@ SummaryTrace TSeriesPlot::PaneTrace(int pane) const {
 
 double TSeriesPlot::SampleRate() const {
   if (!source_) return 1.0;
+  if (TSeriesView series; Computed(series)) return std::max(1e-9, series.rateHz);
   if (TWaveData* doc = source_->SeriesDocument())
     return std::max<double>(1.0, doc->Format().sampleRate);
   const ProcessingSettings& p = source_->Processing();
@@ -104,6 +126,9 @@ double TSeriesPlot::SampleRate() const {
 
 uint32_t TSeriesPlot::SampleCount() const {
   if (!source_) return 0;
+  if (TSeriesView series; Computed(series)) {
+    return static_cast<uint32_t>(std::min<size_t>(series.count, UINT32_MAX));
+  }
   if (TWaveData* doc = source_->SeriesDocument()) return doc->Length();
   const TSeriesData* left = source_->BlockSeries(0);
   return left ? left->DecimatedCount() : 0;
@@ -112,6 +137,7 @@ uint32_t TSeriesPlot::SampleCount() const {
 double TSeriesPlot::Factor(int channel) const {
   const double unit = source_ && source_->Calibrated() ? 1.0 : 100.0;
   if (!source_) return unit;
+  if (TSeriesView series; Computed(series)) return unit * series.scale[channel == 1 ? 1 : 0];
   if (TWaveData* doc = source_->SeriesDocument())
     return unit * doc->CountFactor(static_cast<uint32_t>(channel));
   const TSeriesData* s = source_->BlockSeries(channel);
@@ -122,12 +148,12 @@ double TSeriesPlot::Factor(int channel) const {
 
 double TSeriesPlot::StartSecs() const {
   if (DocumentMode()) return startSecs_;
-  return zoom_.x() * SampleCount() / SampleRate();
+  return TimeOrigin() + zoom_.x() * SampleCount() / SampleRate();
 }
 
 double TSeriesPlot::StopSecs() const {
   if (DocumentMode()) return stopSecs_;
-  return (zoom_.x() + zoom_.width()) * SampleCount() / SampleRate();
+  return TimeOrigin() + (zoom_.x() + zoom_.width()) * SampleCount() / SampleRate();
 }
 
 bool TSeriesPlot::ShowSpan(double startSecs, double stopSecs) {
@@ -180,7 +206,14 @@ void TSeriesPlot::Scroll(double fraction) {
 double TSeriesPlot::ValueAt(SummaryTrace trace, uint32_t index) const {
   const int code = static_cast<int>(trace);
   double l = 0.0, r = 0.0;
-  if (DocumentMode()) {
+  if (TSeriesView series; Computed(series)) {
+    const double unit = source_->Calibrated() ? 1.0 : 100.0;
+    if (index >= series.count) return 0.0;
+    l = (static_cast<double>(series.samples[0][index]) - series.zero) * series.scale[0] * unit;
+    if (code != kLeft && series.channels == 2 && series.samples[1]) {
+      r = (static_cast<double>(series.samples[1][index]) - series.zero) * series.scale[1] * unit;
+    }
+  } else if (DocumentMode()) {
     const uint32_t i = index - stretchFrom_;
     l = stretch_[0][i] * Factor(0);
     if (code != kLeft) r = stretch_[1][i] * Factor(1);
@@ -234,8 +267,9 @@ std::vector<TSeriesPlot::TPoint> TSeriesPlot::Trace(int pane, int columns) const
   const double rate = SampleRate();
   const uint32_t total = SampleCount();
   if (total == 0) return points;
-  const double t0 = StartSecs();
-  const double t1 = StopSecs();
+  const double origin = TimeOrigin();
+  const double t0 = StartSecs() - origin;
+  const double t1 = StopSecs() - origin;
   uint32_t from =
       static_cast<uint32_t>(std::clamp(std::floor(t0 * rate), 0.0, static_cast<double>(total)));
   uint32_t to =
@@ -290,7 +324,7 @@ std::vector<TSeriesPlot::TPoint> TSeriesPlot::Trace(int pane, int columns) const
     points.reserve(count);
     for (uint32_t i = from; i < to; ++i) {
       const double v = ValueAt(trace, i);
-      points.push_back({i / rate, v, v});
+      points.push_back({origin + i / rate, v, v});
     }
     return points;
   }
@@ -305,7 +339,7 @@ std::vector<TSeriesPlot::TPoint> TSeriesPlot::Trace(int pane, int columns) const
       lo = std::min(lo, v);
       hi = std::max(hi, v);
     }
-    points.push_back({(a + b) * 0.5 / rate, lo, hi});
+    points.push_back({origin + (a + b) * 0.5 / rate, lo, hi});
   }
   return points;
 }
@@ -328,7 +362,7 @@ std::vector<TSeriesPlot::TPoint> TSeriesPlot::XyPoints() const {
   for (uint32_t i = from; i < to; ++i) {
     const double l = ValueAt(SummaryTrace::Left, i);
     const double r = ValueAt(SummaryTrace::Right, i);
-    points.push_back({i / rate, rightHorizontal ? r : l, rightHorizontal ? l : r});
+    points.push_back({TimeOrigin() + i / rate, rightHorizontal ? r : l, rightHorizontal ? l : r});
   }
   return points;
 }
@@ -489,8 +523,8 @@ double TSeriesPlot::CursorValue() const {
   if (!cursorActive_ || !source_) return 0.0;
   const uint32_t total = SampleCount();
   if (total == 0) return 0.0;
-  const uint32_t i = static_cast<uint32_t>(
-      std::clamp(std::lround(cursorSecs_ * SampleRate()), 0L, static_cast<long>(total - 1)));
+  const uint32_t i = static_cast<uint32_t>(std::clamp(
+      std::lround((cursorSecs_ - TimeOrigin()) * SampleRate()), 0L, static_cast<long>(total - 1)));
   if (DocumentMode() && (i < stretchFrom_ || i >= stretchFrom_ + stretchCount_)) {
     if (!ReadStretch(i, 1)) return 0.0;
   }

@@ -39,7 +39,10 @@ class TSeriesPlot : public TViewPlot {
   // interval or a minimised window skips it.
   bool Notify(double timeSecs);
 
+  // Document mode: a stretch of the document. Computed mode: a series the analyzer computed
+  // (it takes precedence until the analyzer drops it). Otherwise the current block.
   bool DocumentMode() const;
+  bool ComputedMode() const;
   int Panes() const;
   // The shown time span in seconds (document mode: the stretch; block mode: the block).
   double StartSecs() const;
@@ -105,6 +108,11 @@ class TSeriesPlot : public TViewPlot {
   // What a pane's trace is made of.
   SummaryTrace PaneTrace(int pane) const;
   double SampleRate() const;
+  // Time of sample 0: the computed series' start, else 0.
+  double TimeOrigin() const;
+  bool Computed(TSeriesView& series) const;
+  // Whether what is shown has two channels.
+  bool StereoSource() const;
   uint32_t SampleCount() const;
   double Factor(int channel) const;
   double ValueAt(SummaryTrace trace, uint32_t index) const;

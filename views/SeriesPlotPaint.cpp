@@ -112,9 +112,7 @@ void TSeriesPlot::PaintPane(QPainter& painter, const QRect& area, int pane) {
   const QFont font = LabelFont(area);
   const QFontMetrics fm(font);
   painter.setFont(font);
-  const bool xy = options_.plotChannel >= 6 && source_ && Panes() == 1 &&
-                  (source_->SeriesDocument() ? source_->SeriesDocument()->Format().channels >= 2
-                                             : source_->BlockSeries(1) != nullptr);
+  const bool xy = options_.plotChannel >= 6 && source_ && Panes() == 1 && StereoSource();
 
   // Amplitude grid and labels.
   const double top = AxisTop();
@@ -360,6 +358,8 @@ void TSeriesPlot::contextMenuEvent(QContextMenuEvent* event) {
   AddActionItem(menu, kMenuComputeSurface, PlotAction::Surface);
   AddActionItem(menu, kMenuLeq, PlotAction::Leq);
   AddActionItem(menu, kMenuDtmf, PlotAction::Dtmf);
+  AddActionItem(menu, kMenuHilbert, PlotAction::Envelope);
+  AddActionItem(menu, kMenuSchroeder, PlotAction::Schroeder);
   menu.addSeparator();
   if (cursorActive_) {
     connect(menu.addAction(QString::fromUtf8(kMenuCopyCursorValues)), &QAction::triggered, this,

@@ -30,6 +30,8 @@ enum class PlotAction : int32_t {
   Leq,
   Dtmf,
   Annotate,
+  Envelope,
+  Schroeder,
 };
 
 // The display update interval of the views: with `periodic` a notification at time x is

@@ -17,6 +17,19 @@ namespace orvanix {
 class TSeriesData;
 class TWaveData;
 
+// A series an operation computed (an impulse response, an envelope), which the time series
+// shows instead of the document or the current block. The pointers stay valid until the
+// owner says the series changed.
+struct TSeriesView {
+  int channels = 1;
+  size_t count = 0;
+  double rateHz = 1.0;
+  double startSecs = 0.0;  // time of sample 0
+  int32_t zero = 0;
+  const int32_t* samples[2] = {nullptr, nullptr};
+  double scale[2] = {1.0, 1.0};  // (raw - zero) x scale: fraction of full scale, or the unit
+};
+
 class TViewSource : public TSpectrumSource {
  public:
   // The current block's processing buffer of a channel (0 left, 1 right), nullptr when there
@@ -26,6 +39,11 @@ class TViewSource : public TSpectrumSource {
   // nullptr when the view shows the current block instead. Non-const: reading a document
   // held on disk moves its file position.
   virtual TWaveData* SeriesDocument() const = 0;
+  // The computed series the time series shows, when there is one.
+  virtual bool ComputedSeries(TSeriesView& series) const {
+    (void)series;
+    return false;
+  }
   // Grows each time the document's samples may have changed (an edit, a new recording
   // buffer, another document), so that cached summaries know when to rebuild.
   virtual uint64_t DocumentRevision() const = 0;

@@ -170,9 +170,11 @@ bool TAnalyzerCore::Impl::HasSpectrumConsumers() const {
 }
 
 void TAnalyzerCore::Impl::BlockProcessed(double time) {
+  DropComputedSeries();
   Notify([time](TAnalyzerObserver& o) { o.BlockProcessed(time); });
 }
 void TAnalyzerCore::Impl::SeriesRefreshed() {
+  DropComputedSeries();
   Notify([](TAnalyzerObserver& o) { o.SeriesRefreshed(); });
 }
 void TAnalyzerCore::Impl::RunStateChanged() {
@@ -187,6 +189,7 @@ void TAnalyzerCore::Impl::PositionChanged(double position) {
 }
 void TAnalyzerCore::Impl::DocumentChanged() {
   if (document) pendingUntitled = false;
+  if (computed && document.get() != computedDocument) DropComputedSeries();
   Notify([](TAnalyzerObserver& o) { o.DocumentChanged(); });
   if (document.get() != selectionDocument) {
     selectionDocument = document.get();
@@ -197,6 +200,7 @@ void TAnalyzerCore::Impl::DocumentChanged() {
   }
 }
 void TAnalyzerCore::Impl::SpectraReset() {
+  DropComputedSeries();
   Notify([](TAnalyzerObserver& o) { o.SpectraReset(); });
 }
 void TAnalyzerCore::Impl::TimeAxisShifted(double shift) {
@@ -291,7 +295,8 @@ TEngineObjects& TAnalyzerCore::EngineForAnalysis() {
   return impl_->engine;
 }
 void TAnalyzerCore::SpectraComputed(double analysisTimeSecs) {
-  impl_->BlockProcessed(analysisTimeSecs);
+  // Not the run loop's block: a computed time series stays.
+  impl_->Notify([analysisTimeSecs](TAnalyzerObserver& o) { o.BlockProcessed(analysisTimeSecs); });
 }
 
 bool TAnalyzerCore::HasDocument() const {
@@ -399,6 +404,7 @@ TStatusInfo TAnalyzerCore::Status() const {
   const TRunLoop& loop = *d.runLoop;
   const ProcessingSettings& p = d.engine.settings;
   TStatusInfo s;
+  s.progressPercent = d.progressPercent;
   s.channels = p.format.channels;
   s.peakLevelLeft = loop.PeakLevelLeft();
   s.peakLevelRight = loop.PeakLevelRight();

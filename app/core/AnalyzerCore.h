@@ -27,6 +27,7 @@
 
 #include "acquisition/RunLoopTypes.h"
 #include "app/core/Commands.h"
+#include "app/core/ComputedSeries.h"
 
 namespace orvanix {
 
@@ -118,6 +119,36 @@ class TAnalyzerObserver {
   // A transient frame title ("Opening Wave file...", "Saving Wave file...") or, when empty,
   // the end of it: the title is FrameTitle() again.
   virtual void TransientTitle(const std::string& title) { (void)title; }
+
+  // ---- results computed outside the run loop (app/core/ComputedSeries.h) ----
+  // The computed time series was set or dropped (TAnalyzerCore::ComputedSeries).
+  virtual void ComputedSeriesChanged() {}
+  // The time series is asked to show startSecs ... stopSecs of the document.
+  virtual void ShowTimeRange(double startSecs, double stopSecs) {
+    (void)startSecs;
+    (void)stopSecs;
+  }
+  // Slice views (spectrogram, 3-D surface): how many slices they hold (0: not a slice view).
+  virtual int SliceCount() const { return 0; }
+  // The time of every filled slice, from the earliest to the latest (none: false).
+  virtual bool SliceTimes(double& firstSecs, double& lastSecs) const {
+    (void)firstSecs;
+    (void)lastSecs;
+    return false;
+  }
+  // A rebuild begins: every slice is emptied.
+  virtual void ClearSlices() {}
+  // Slice n (0 the latest ... SliceCount() - 1 the earliest) takes the spectra as they
+  // display now, stamped `timeSecs`; `secondary` is nullptr when the mode shows one result.
+  virtual void TakeSlice(int n, double timeSecs, const TSpectralData* primary,
+                         const TSpectralData* secondary) {
+    (void)n;
+    (void)timeSecs;
+    (void)primary;
+    (void)secondary;
+  }
+  // The rebuild ended (complete or cancelled): repaint.
+  virtual void SlicesDone() {}
 };
 
 // The status bar's content, as data. The GUI draws it; headless prints parts of it.
@@ -148,6 +179,7 @@ struct TStatusInfo {
   // went on in a new one) during the current or last run; empty when none.
   std::string savedRecording;
   double analysisTimeSecs = 0;  // current analysis time
+  int progressPercent = -1;     // a long operation's progress, 0 ... 100; -1 none
 };
 
 // A stretch of the document, in seconds from its start: what the edit operations, the
@@ -391,6 +423,34 @@ class TAnalyzerCore {
   // a processed block, stamped `analysisTimeSecs`.
   TEngineObjects& EngineForAnalysis();
   void SpectraComputed(double analysisTimeSecs);
+
+  // ---- results computed outside the run loop ----
+  // The time series shows `series` instead of the document or the current block until the
+  // run loop processes or refreshes a block, resets the spectra (start, rewind, go-to) or
+  // another document opens.
+  void ShowComputedSeries(TComputedSeries series);
+  const TComputedSeries* ComputedSeries() const;
+  void ClearComputedSeries();
+  // Opens a window if needed and makes it the active one, as the GUI installs it; false
+  // (nothing opens) without one (headless, tests).
+  bool ShowWindow(WindowKind kind);
+  void SetWindowShower(std::function<bool(WindowKind)> show);
+  // The listener in a window slot, nullptr while the window is closed.
+  TAnalyzerObserver* Window(WindowKind kind) const;
+  // The slice views' data from an external program's link (nullptr: from the recording).
+  void SetLinkedData(TLinkedData* link);
+  TLinkedData* LinkedData() const;
+
+  // ---- long operations (segment rebuilds) ----
+  // Runs `step` until it returns false or a cancel is requested, then `done(cancelled)`.
+  // With windows the steps run from the event loop (a few milliseconds at a time), so Esc
+  // and clicks reach the frame, which calls RequestCancel; headless they run at once.
+  // Returns false when another operation is running (nothing starts).
+  bool RunLongOperation(std::function<bool()> step, std::function<void(bool cancelled)> done);
+  bool LongOperationRunning() const;
+  void RequestCancel();
+  // Progress in the status bar (0 ... 100; -1 clears it).
+  void SetProgress(int percent);
 
   // ---- windows and listeners ----
   // Puts an observer into a window slot (the GUI opened the window) or clears it

@@ -133,6 +133,10 @@ enum Command : int32_t {
   // which the other popups use for other commands, so the frame knows them by these.
   kCmdSegmentRmsLevel = 1806,
   kCmdSegmentCrestFactor = 1821,
+  // The time series popup's Hilbert envelope (905) and Schroeder integration, which that popup
+  // numbers 906, the transport's single step: the frame knows it by 1906.
+  kCmdSegmentHilbert = 905,
+  kCmdSegmentSchroeder = 1906,
 };
 
 // One menu item. `menu` is the top-level menu's label ("&File"); `submenu` is set for

@@ -73,6 +73,20 @@ struct TAnalyzerCore::Impl final : public TRunLoopHost {
   std::function<void()> stopWaiter;
   // The last recording saved at its size limit in this run (the status bar shows it).
   std::string savedRecording;
+  // What the time series shows instead of the run loop's block (app/core/CoreComputed.cpp),
+  // and the document it was computed from (another one drops it).
+  std::unique_ptr<TComputedSeries> computed;
+  const TWaveFile* computedDocument = nullptr;
+  std::function<bool(WindowKind)> windowShower;
+  TLinkedData* linkedData = nullptr;
+  struct LongOperation;
+  std::shared_ptr<LongOperation> longOperation;
+  int progressPercent = -1;
+  // The run loop reset what the time series shows.
+  void DropComputedSeries();
+  // One pass of the long operation from the event loop, and its end.
+  void LongPass(const std::shared_ptr<LongOperation>& op);
+  void FinishLong(const std::shared_ptr<LongOperation>& op);
 
   TCoreDialogs& Dialogs() { return dialogs ? *dialogs : headlessDialogs; }
   int32_t CurrentMode() const { return settings.opMode; }

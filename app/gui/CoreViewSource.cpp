@@ -38,6 +38,10 @@ int32_t TCoreViewSource::CommandOf(PlotAction action) {
       return kCmdSegmentDtmf;
     case PlotAction::Annotate:
       return kCmdAnnotations;
+    case PlotAction::Envelope:
+      return kCmdSegmentHilbert;
+    case PlotAction::Schroeder:
+      return kCmdSegmentSchroeder;
   }
   return -1;
 }
@@ -50,6 +54,22 @@ const TSeriesData* TCoreViewSource::BlockSeries(int channel) const {
 TWaveData* TCoreViewSource::SeriesDocument() const {
   if (core_.Mode() == kModeRealTime || !core_.HasDocument()) return nullptr;
   return core_.Document();
+}
+
+bool TCoreViewSource::ComputedSeries(TSeriesView& view) const {
+  const TComputedSeries* series = core_.ComputedSeries();
+  if (!series || series->Count() == 0) return false;
+  view.channels = series->channels;
+  view.count = series->Count();
+  view.rateHz = series->rateHz;
+  view.startSecs = series->startSecs;
+  view.zero = series->zeroValue;
+  for (int c = 0; c < 2; ++c) {
+    const bool has = c < series->channels && series->samples[c].size() == view.count;
+    view.samples[c] = has ? series->samples[c].data() : nullptr;
+    view.scale[c] = series->scale[c];
+  }
+  return true;
 }
 
 double TCoreViewSource::PositionSecs() const {

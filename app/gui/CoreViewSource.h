@@ -34,6 +34,7 @@ class TCoreViewSource : public TViewSource {
 
   const TSeriesData* BlockSeries(int channel) const override;
   TWaveData* SeriesDocument() const override;
+  bool ComputedSeries(TSeriesView& series) const override;
   uint64_t DocumentRevision() const override { return revision_; }
   double PositionSecs() const override;
   bool Calibrated() const override;

@@ -38,6 +38,39 @@ void TPlotViewWindow::DocumentChanged() {
   update();
 }
 
+// ---------------------------------------------------------------------------- slices
+
+namespace {
+
+// The slice store of the spectrogram and the surface, filled from the core.
+template <class Plot>
+int SliceCountOf(Plot* plot) {
+  plot->EnsureLayout();
+  return plot->Slices();
+}
+
+template <class Plot>
+bool SliceTimesOf(Plot* plot, double& first, double& last) {
+  TTraceStore& store = plot->Store();
+  bool any = false;
+  for (int n = store.Count() - 1; n >= 0; --n) {
+    if (!store.Slice(n).valid) continue;
+    const double t = store.Slice(n).timeSecs;
+    if (!any) first = t;
+    last = t;
+    any = true;
+  }
+  return any;
+}
+
+template <class Plot>
+void ClearSlicesOf(Plot* plot) {
+  plot->ClearImage();
+  plot->Store().Reset(SliceCountOf(plot));
+}
+
+}  // namespace
+
 // ---------------------------------------------------------------------------- spectrogram
 
 TSpectrogramWindow::TSpectrogramWindow(TAnalyzerCore& core, QWidget* parent)
@@ -59,6 +92,23 @@ void TSpectrogramWindow::EngineRebuilt() {
 void TSpectrogramWindow::SpectraReset() {
   // A new run (start, rewind, Clear All Views) starts a new picture.
   plot_->ClearImage();
+}
+
+int TSpectrogramWindow::SliceCount() const {
+  return SliceCountOf(plot_);
+}
+bool TSpectrogramWindow::SliceTimes(double& first, double& last) const {
+  return SliceTimesOf(plot_, first, last);
+}
+void TSpectrogramWindow::ClearSlices() {
+  ClearSlicesOf(plot_);
+}
+void TSpectrogramWindow::TakeSlice(int n, double time, const TSpectralData* primary,
+                                   const TSpectralData* secondary) {
+  plot_->Store().Set(n, time, primary, secondary);
+}
+void TSpectrogramWindow::SlicesDone() {
+  plot_->ReplayStore();
 }
 
 void TSpectrogramWindow::SettingsChanged() {
@@ -161,6 +211,19 @@ void TSeriesWindow::SelectionChanged() {
   plot_->update();
 }
 
+void TSeriesWindow::ComputedSeriesChanged() {
+  // A new series is shown whole; the document keeps the stretch it showed.
+  if (plot_->ComputedMode()) {
+    plot_->ResetZoom();
+  } else {
+    plot_->update();
+  }
+}
+
+void TSeriesWindow::ShowTimeRange(double startSecs, double stopSecs) {
+  plot_->ShowSpan(startSecs, stopSecs);
+}
+
 void TSeriesWindow::StateChanged() {
   // Entering or leaving Real-Time mode switches between the block and the document.
   plot_->SourceChanged();
@@ -188,6 +251,23 @@ void TSurfaceWindow::SpectraReset() {
   plot_->ClearImage();
 }
 
+int TSurfaceWindow::SliceCount() const {
+  return SliceCountOf(plot_);
+}
+bool TSurfaceWindow::SliceTimes(double& first, double& last) const {
+  return SliceTimesOf(plot_, first, last);
+}
+void TSurfaceWindow::ClearSlices() {
+  ClearSlicesOf(plot_);
+}
+void TSurfaceWindow::TakeSlice(int n, double time, const TSpectralData* primary,
+                               const TSpectralData* secondary) {
+  plot_->Store().Set(n, time, primary, secondary);
+}
+void TSurfaceWindow::SlicesDone() {
+  plot_->ReplayStore();
+}
+
 void TSurfaceWindow::SettingsChanged() {
   if (!(plot_->Options() == core_.Settings().surface)) plot_->SetOptions(core_.Settings().surface);
   plot_->SourceChanged();
@@ -209,6 +289,7 @@ TWindowMaker Maker() {
 }  // namespace
 
 void RegisterPlotViews() {
+  RegisterResultHooks();
   RegisterWindow(kWindowSpectrogram, Maker<TSpectrogramWindow>());
   RegisterWindow(kWindowPhase, Maker<TPhaseWindow>());
   RegisterWindow(kWindowSurface, Maker<TSurfaceWindow>());

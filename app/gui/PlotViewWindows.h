@@ -44,6 +44,12 @@ class TSpectrogramWindow : public TPlotViewWindow {
   void EngineRebuilt() override;
   void SpectraReset() override;
   void SettingsChanged() override;
+  int SliceCount() const override;
+  bool SliceTimes(double& firstSecs, double& lastSecs) const override;
+  void ClearSlices() override;
+  void TakeSlice(int n, double timeSecs, const TSpectralData* primary,
+                 const TSpectralData* secondary) override;
+  void SlicesDone() override;
 
  private:
   TSpectrogram* plot_ = nullptr;
@@ -80,6 +86,8 @@ class TSeriesWindow : public TPlotViewWindow {
   void PositionChanged(double positionSecs) override;
   void SelectionChanged() override;
   void StateChanged() override;
+  void ComputedSeriesChanged() override;
+  void ShowTimeRange(double startSecs, double stopSecs) override;
 
  private:
   TSeriesPlot* plot_ = nullptr;
@@ -96,12 +104,20 @@ class TSurfaceWindow : public TPlotViewWindow {
   void EngineRebuilt() override;
   void SpectraReset() override;
   void SettingsChanged() override;
+  int SliceCount() const override;
+  bool SliceTimes(double& firstSecs, double& lastSecs) const override;
+  void ClearSlices() override;
+  void TakeSlice(int n, double timeSecs, const TSpectralData* primary,
+                 const TSpectralData* secondary) override;
+  void SlicesDone() override;
 
  private:
   TSurfacePlot* plot_ = nullptr;
 };
 
-// Registers the four windows and their option dialogs (once per process).
+// Registers the four windows and their option dialogs (once per process), with the frame's
+// hooks for computed results (app/gui/ResultHooks.cpp).
 void RegisterPlotViews();
+void RegisterResultHooks();
 
 }  // namespace orvanix

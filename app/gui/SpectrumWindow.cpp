@@ -2,6 +2,7 @@
 
 #include <QVBoxLayout>
 
+#include "app/gui/MainWin.h"
 #include "files/Configuration.h"
 #include "views/OrvanePlot.h"
 #include "views/SpectrumTools.h"
@@ -23,6 +24,16 @@ TSpectrumWindow::TSpectrumWindow(TAnalyzerCore& core, QWidget* parent)
   connect(plot_, &TOrvanePlot::OverlaysRequested, this, &TSpectrumWindow::OverlaysRequested);
   connect(plot_, &TOrvanePlot::HelpRequested, this, &TSpectrumWindow::HelpRequested);
   connect(plot_, &TOrvanePlot::ClearSpectrumRequested, this, &TSpectrumWindow::ClearRequested);
+  // Through the frame when there is one, so that its checks and reporting apply.
+  auto run = [this](int32_t command) {
+    if (auto* frame = qobject_cast<TMainWin*>(window())) {
+      frame->RunCommand(command);
+    } else if (core_.IsEnabled(command)) {
+      core_.Execute(command);
+    }
+  };
+  connect(plot_, &TOrvanePlot::InverseFftRequested, this, [run] { run(kCmdInverseFft); });
+  connect(plot_, &TOrvanePlot::BandwidthQRequested, this, [run] { run(kCmdBandwidthQ); });
   // Peak search, readout, wheel zoom, marker snapping and CSV (markers are settings).
   auto* tools = new TSpectrumTools(plot_, &source_);
   connect(tools, &TSpectrumTools::MarkersChanged, this, [this](const TMarkerSettings& markers) {

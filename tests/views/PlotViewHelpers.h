@@ -4,6 +4,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -34,6 +35,11 @@ class TFakeViewSource : public TViewSource {
 
   const TSeriesData* BlockSeries(int channel) const override;
   TWaveData* SeriesDocument() const override { return document.get(); }
+  bool ComputedSeries(TSeriesView& series) const override {
+    if (!computed) return false;
+    series = *computed;
+    return true;
+  }
   uint64_t DocumentRevision() const override { return revision; }
   double PositionSecs() const override { return position; }
   bool Calibrated() const override { return false; }
@@ -49,6 +55,7 @@ class TFakeViewSource : public TViewSource {
   void RunCommand(int32_t action) override { ran.push_back(action); }
 
   std::unique_ptr<TWaveData> document;
+  std::optional<TSeriesView> computed;
   uint64_t revision = 1;
   double position = 0.0;
   double selectionStart = 0.0, selectionEnd = 0.0;

@@ -206,6 +206,52 @@ TEST(SeriesPlot, SelectionGoesToTheSourceAndTheSpanStaysInTheDocument) {
   EXPECT_NEAR(f.view.StopSecs(), 1.0, 1e-9);  // the options' span
 }
 
+TEST(SeriesPlot, AComputedSeriesTakesOverFromTheDocumentOnItsOwnTimeAxis) {
+  Fixture f;
+  f.source.document = test::MakeDocument(48000, 2, 48000, SameBoth);
+  f.view.resize(800, 300);
+  ASSERT_TRUE(f.view.DocumentMode());
+  // 8 samples at 1 kHz from 2.5 s, offset-binary like an 8-bit recording, the right channel
+  // at half the left's scale.
+  const std::vector<int32_t> left = {128, 138, 148, 158, 118, 108, 128, 228};
+  const std::vector<int32_t> right = {128, 129, 130, 131, 132, 133, 134, 135};
+  TSeriesView series;
+  series.channels = 2;
+  series.count = left.size();
+  series.rateHz = 1000.0;
+  series.startSecs = 2.5;
+  series.zero = 128;
+  series.samples[0] = left.data();
+  series.samples[1] = right.data();
+  series.scale[0] = 1.0 / 128;
+  series.scale[1] = 0.5 / 128;
+  f.source.computed = series;
+  EXPECT_TRUE(f.view.ComputedMode());
+  EXPECT_FALSE(f.view.DocumentMode());
+  f.view.ResetZoom();
+  EXPECT_DOUBLE_EQ(f.view.StartSecs(), 2.5);
+  EXPECT_DOUBLE_EQ(f.view.StopSecs(), 2.508);
+  TSeriesOptions o;
+  o.plotChannel = 3;  // left minus right
+  f.view.SetOptions(o);
+  const std::vector<TSeriesPlot::TPoint> points = f.view.Trace(0, 100);
+  ASSERT_EQ(points.size(), left.size());
+  for (size_t i = 0; i < left.size(); ++i) {
+    EXPECT_NEAR(points[i].timeSecs, 2.5 + i * 0.001, 1e-12) << i;
+    const double expected = 100.0 * ((left[i] - 128) / 128.0 - 0.5 * (right[i] - 128) / 128.0);
+    EXPECT_NEAR(points[i].low, expected, 1e-9) << i;
+  }
+  // The cursor reads the sample at its own time.
+  f.view.SetCursorSecs(2.507);
+  o.plotChannel = 0;
+  f.view.SetOptions(o);
+  EXPECT_NEAR(f.view.CursorValue(), 100.0 * 100 / 128, 1e-9);
+  // Dropped: the document again, at the stretch the options give.
+  f.source.computed.reset();
+  EXPECT_TRUE(f.view.DocumentMode());
+  EXPECT_DOUBLE_EQ(f.view.StartSecs(), 0.0);
+}
+
 TEST(WaveSummary, MatchesABruteForceScanAndGrowsWithTheDocument) {
   std::mt19937 random(5);
   std::uniform_int_distribution<int> sample(-32768, 32767);
