@@ -138,25 +138,32 @@ uint32_t AverageSegment(TWaveData& wave, TEngineObjects& engine, const Processin
   });
   const uint32_t decimation = std::max<uint32_t>(1, s.decimationRatio);
   const uint32_t step = std::max<uint32_t>(1, static_cast<uint32_t>(s.fftSize) * decimation / 2);
-  const bool stereo = engine.seriesRight && wave.Format().channels == 2;
-  const auto delay = [&](uint32_t channel) -> int64_t {
-    return stereo && s.delaySamples > 0 && s.delayChannel == channel ? s.delaySamples : 0;
-  };
   int64_t position = FrameOf(wave, span.t0);
   uint32_t done = 0;
   for (; done < span.blocks; ++done, position += step) {
     if (cancel && cancel()) break;
-    FetchBlock(wave, *engine.seriesLeft, 0, position - delay(0));
-    if (stereo) FetchBlock(wave, *engine.seriesRight, 1, position - delay(1));
-    if (decimation > 1) {
-      engine.seriesLeft->Decimate();
-      if (stereo) engine.seriesRight->Decimate();
-    }
-    ProcessBlock(engine);
+    ProcessBlockAt(wave, engine, s, position);
   }
   ForEachSpectrum(engine,
                   [&s](TSpectralData& x) { x.SetAveraging(s.averageBlocks, s.averageType); });
   return done;
+}
+
+void ProcessBlockAt(TWaveData& wave, TEngineObjects& engine, const ProcessingSettings& s,
+                    int64_t frame) {
+  if (!engine.seriesLeft) return;
+  const uint32_t decimation = std::max<uint32_t>(1, s.decimationRatio);
+  const bool stereo = engine.seriesRight && wave.Format().channels == 2;
+  const auto delay = [&](uint32_t channel) -> int64_t {
+    return stereo && s.delaySamples > 0 && s.delayChannel == channel ? s.delaySamples : 0;
+  };
+  FetchBlock(wave, *engine.seriesLeft, 0, frame - delay(0));
+  if (stereo) FetchBlock(wave, *engine.seriesRight, 1, frame - delay(1));
+  if (decimation > 1) {
+    engine.seriesLeft->Decimate();
+    if (stereo) engine.seriesRight->Decimate();
+  }
+  ProcessBlock(engine);
 }
 
 double LeqFromLevel(double levelDb, double seconds, double referenceSecs) {

@@ -52,6 +52,11 @@ TBlockSpan BlockSpan(const ProcessingSettings& settings, double startSecs, doubl
 uint32_t AverageSegment(TWaveData& wave, TEngineObjects& engine, const ProcessingSettings& settings,
                         const TBlockSpan& span, const std::function<bool()>& cancel = {});
 
+// Reads one block of B samples per channel from `frame` on (the delayed channel's from
+// earlier; silence where the recording has none) and processes it as the run loop would.
+void ProcessBlockAt(TWaveData& wave, TEngineObjects& engine, const ProcessingSettings& settings,
+                    int64_t frame);
+
 // Leq from the segment's level L (dB) over T seconds, referred to `referenceSecs`:
 // 10 log10(10^(L / 10) T / Tref), with 1e-8 for a non-positive energy.
 double LeqFromLevel(double levelDb, double seconds, double referenceSecs);

@@ -36,6 +36,8 @@ constexpr THeadlessOption kOptions[] = {
     {"--schroeder", nullptr, "print the segment's Schroeder backward integration (dB)"},
     {"--hilbert", nullptr, "print the segment's Hilbert envelope (dB)"},
     {"--qfactor", "FA FB", "print the bandwidth and Q factor of the peak between FA and FB Hz"},
+    {"--rebuild-slices", "N",
+     "rebuild N spectrogram slices from the segment and print each one's time and peak"},
 };
 
 std::unique_ptr<TCoreModule> MakeModule(TAnalyzerCore& core) {
@@ -64,6 +66,14 @@ std::string Lines(std::string text) {
 
 }  // namespace
 
+TSegmentModule::TSegmentModule(TAnalyzerCore& core) : TCoreModule(core) {
+  core.SetRecordingSlices(this);
+}
+
+TSegmentModule::~TSegmentModule() {
+  Core().SetRecordingSlices(nullptr);
+}
+
 const TModuleInfo& TSegmentModule::Info() {
   static const TModuleInfo info{kName, MakeModule, kOptions};
   return info;
@@ -73,7 +83,8 @@ bool TSegmentModule::OwnsCommand(int32_t command) const {
   return command == kCmdSegmentAverageSpectrum || command == kCmdSegmentLeq ||
          command == kCmdSegmentRmsLevel || command == kCmdSegmentCrestFactor ||
          command == kCmdBandwidthQ || command == kCmdInverseFft || command == kCmdSegmentHilbert ||
-         command == kCmdSegmentSchroeder;
+         command == kCmdSegmentSchroeder || command == kCmdSegmentTimeSeries ||
+         command == kCmdSegmentSpectrogram || command == kCmdSegmentSurface;
 }
 
 bool TSegmentModule::IsEnabled(int32_t command) const {
@@ -114,6 +125,14 @@ bool TSegmentModule::Execute(int32_t command) {
       return SegmentCheck(false) && RmsLevel();
     case kCmdSegmentCrestFactor:
       return SegmentCheck(false) && CrestFactor();
+    case kCmdSegmentTimeSeries: {
+      const TTimeSelection s = Core().Selection();
+      return SegmentCheck(false) && DisplayTimeSeries(s.startSecs, s.endSecs);
+    }
+    case kCmdSegmentSpectrogram:
+      return SegmentCheck(true) && RebuildSlices(kWindowSpectrogram);
+    case kCmdSegmentSurface:
+      return SegmentCheck(true) && RebuildSlices(kWindowSurface);
     case kCmdInverseFft:
       return InverseFft();
     case kCmdSegmentHilbert:
@@ -251,6 +270,11 @@ std::string TSegmentModule::TakeHeadlessOption(std::string_view name, const std:
     wantSchroeder_ = true;
   } else if (name == "--hilbert") {
     wantHilbert_ = true;
+  } else if (name == "--rebuild-slices") {
+    if (!ParseNumber(value, a) || a < 1 || a > 100000 || a != std::floor(a)) {
+      return "--rebuild-slices needs a number of slices from 1 to 100000";
+    }
+    headlessSlices_ = static_cast<int>(a);
   } else if (name == "--qfactor") {
     if (!ParsePair(value, a, b) || a < 0 || b <= a) {
       return "--qfactor needs a start and a higher stop frequency in Hz";
@@ -261,12 +285,12 @@ std::string TSegmentModule::TakeHeadlessOption(std::string_view name, const std:
 }
 
 bool TSegmentModule::HeadlessPrepare() {
-  const bool wantsSegment =
-      wantLeq_ || wantRms_ || wantCrest_ || wantAverage_ || wantSchroeder_ || wantHilbert_;
+  const bool wantsSegment = wantLeq_ || wantRms_ || wantCrest_ || wantAverage_ || wantSchroeder_ ||
+                            wantHilbert_ || headlessSlices_.has_value();
   if (wantsSegment && !segment_) {
     std::fprintf(stderr,
-                 "tessiva: --leq, --rms, --crest, --average-spectrum, --schroeder and "
-                 "--hilbert need --segment START END\n");
+                 "tessiva: --leq, --rms, --crest, --average-spectrum, --schroeder, "
+                 "--hilbert and --rebuild-slices need --segment START END\n");
     return false;
   }
   return true;
@@ -302,6 +326,7 @@ int TSegmentModule::HeadlessReport() {
   }
   if (wantSchroeder_) PrintCurve(true);
   if (wantHilbert_) PrintCurve(false);
+  if (headlessSlices_) PrintSlices(*headlessSlices_);
   return 0;
 }
 

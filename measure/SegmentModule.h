@@ -12,6 +12,7 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -21,9 +22,10 @@
 
 namespace orvanix {
 
-class TSegmentModule : public TCoreModule {
+class TSegmentModule : public TCoreModule, public TSliceSource {
  public:
-  explicit TSegmentModule(TAnalyzerCore& core) : TCoreModule(core) {}
+  explicit TSegmentModule(TAnalyzerCore& core);
+  ~TSegmentModule() override;
 
   static constexpr std::string_view kName = "segment";
   static const TModuleInfo& Info();
@@ -49,6 +51,21 @@ class TSegmentModule : public TCoreModule {
   bool InverseFft();
   bool Envelope();
   bool Schroeder();
+
+  // ---- the slice views and the time series (SegmentSlices.cpp) ----
+  // 806: the time series shows startSecs ... endSecs of the document (one block from the
+  // start when the end is not later).
+  bool DisplayTimeSeries(double startSecs, double endSecs);
+  // 808, 809: the slices of a slice view rebuilt from the selection, slice S - 1 (the
+  // earliest) down to 0, `target` the view (nullptr: the window in the kind's slot, opened
+  // if needed). With windows the run continues from the event loop; Esc or a click stops it
+  // and keeps the slices made.
+  bool RebuildSlices(WindowKind kind, TAnalyzerObserver* target = nullptr);
+  // The recording as the slice views' source (the core asks when no data link does).
+  void RedisplaySlices(int32_t windowKind) override;
+  void ShowAtTime(int32_t windowKind, double timeSecs) override;
+  // New scaling or sizes: rebuilt slice views are computed again in the new units.
+  void EngineRebuilt() override;
 
   // The last results, for headless output and tests.
   const std::optional<TLeqResult>& LastLeq() const { return leq_; }
@@ -77,6 +94,14 @@ class TSegmentModule : public TCoreModule {
       TComputedSeries::Kind kind, const char* caption,
       const std::function<void(std::vector<int32_t>&, const TComputedSeries&)>& transform);
 
+  struct SliceRun;
+  // Starts `run` (its slices already cleared); false when another long operation runs.
+  bool StartSliceRun(const std::shared_ptr<SliceRun>& run);
+  // The view a slice run draws into, while it is still there (nullptr: gone).
+  TAnalyzerObserver* LiveTarget(const SliceRun& run) const;
+  // Prints the slices of a headless rebuild (--rebuild-slices).
+  void PrintSlices(int count);
+
   std::optional<TLeqResult> leq_;
   std::optional<TSegmentLevels> levels_;
   // Headless requests.
@@ -86,6 +111,7 @@ class TSegmentModule : public TCoreModule {
   std::optional<double> leqSeconds_;
   std::optional<int> leqWeighting_;
   std::optional<std::pair<float, float>> qRange_;
+  std::optional<int> headlessSlices_;
 };
 
 }  // namespace orvanix

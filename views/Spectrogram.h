@@ -160,6 +160,7 @@ class TSpectrogram : public TViewPlot {
   std::vector<float> levelBuffer_;
   std::vector<QRgb> colorBuffer_;
   bool selecting_ = false;
+  bool dragged_ = false;  // the press became a selection
   Hit pressHit_;
   int peakIndex_ = 0;
 };

@@ -369,6 +369,7 @@ void TSpectrogram::mousePressEvent(QMouseEvent* event) {
   pressHit_ = HitAt(event->pos());
   if (!pressHit_.inside) return;
   selecting_ = source_ && source_->SeriesDocument();
+  dragged_ = false;
   SetCursorAt(pressHit_.pane, pressHit_.k, pressHit_.depth / kThickness);
   if (selecting_) SetCursorKind(CursorKind::Selection);
 }
@@ -377,6 +378,7 @@ void TSpectrogram::mouseMoveEvent(QMouseEvent* event) {
   const Hit hit = HitAt(event->pos());
   if (selecting_ && hit.inside && hit.pane == pressHit_.pane &&
       std::abs(hit.depth - pressHit_.depth) >= 3) {
+    dragged_ = true;
     SelectTimes(hit.pane, pressHit_.depth, hit.depth);
   }
   SetCursorKind(hit.inside ? (selecting_ ? CursorKind::Selection : CursorKind::Plot)
@@ -386,9 +388,16 @@ void TSpectrogram::mouseMoveEvent(QMouseEvent* event) {
 }
 
 void TSpectrogram::mouseReleaseEvent(QMouseEvent* event) {
-  (void)event;
+  // A click that selected nothing asks for the spectrum and time series at its time.
+  const bool click = event->button() == Qt::LeftButton && pressHit_.inside && !dragged_;
   selecting_ = false;
+  dragged_ = false;
+  pressHit_.inside = false;
   SetCursorKind(CursorKind::Plot);
+  double timeSecs = 0.0;
+  if (click && source_ && LineTime(pressHit_.pane, pressHit_.depth / kThickness, timeSecs)) {
+    source_->ClickedAtTime(timeSecs);
+  }
 }
 
 void TSpectrogram::mouseDoubleClickEvent(QMouseEvent* event) {

@@ -339,6 +339,25 @@ void TSurfacePlot::mouseMoveEvent(QMouseEvent* event) {
   SetCursorKind(CursorKind::Arrow);
 }
 
+bool TSurfacePlot::TraceTimeAt(const QPoint& point, double& timeSecs) const {
+  for (int p = 0; p < Panes(); ++p) {
+    const Pane& pane = panes_[static_cast<size_t>(p)];
+    if (!pane.rect.contains(point) || pane.traces.empty()) continue;
+    const int age = (pane.rect.bottom() - point.y()) / views::TSurfaceImage::kLineSpacing;
+    if (age < 0 || age >= static_cast<int>(pane.traces.size())) return false;
+    timeSecs = pane.traces[static_cast<size_t>(age)].timeSecs;
+    return true;
+  }
+  return false;
+}
+
+void TSurfacePlot::mouseReleaseEvent(QMouseEvent* event) {
+  double timeSecs = 0.0;
+  if (event->button() == Qt::LeftButton && source_ && TraceTimeAt(event->pos(), timeSecs)) {
+    source_->ClickedAtTime(timeSecs);
+  }
+}
+
 void TSurfacePlot::mouseDoubleClickEvent(QMouseEvent* event) {
   (void)event;
   ResetZoom();

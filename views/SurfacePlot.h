@@ -47,10 +47,14 @@ class TSurfacePlot : public TViewPlot {
   std::string CsvText() const override;
   bool PeakSearch(bool next) override;
   void Paint(QPainter& painter, const QRect& rect) override;
+  // The time of the trace drawn at a widget point (traces rise s pixels each as they age),
+  // false outside a pane or above the oldest trace.
+  bool TraceTimeAt(const QPoint& point, double& timeSecs) const;
 
  protected:
   void resizeEvent(QResizeEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
   void mouseDoubleClickEvent(QMouseEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
   void contextMenuEvent(QContextMenuEvent* event) override;

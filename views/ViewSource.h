@@ -62,6 +62,9 @@ class TViewSource : public TSpectrumSource {
     (void)startSecs;
     (void)endSecs;
   }
+  // A left click inside a slice view's plot area (spectrogram, 3-D surface) at a time of its
+  // axis: the owner shows the spectrum and the time series at that time.
+  virtual void ClickedAtTime(double timeSecs) { (void)timeSecs; }
   // Commands of other subsystems in the views' pop-up menus (edit operations, segment
   // analyses): whether something owns and allows it now, and running it through the frame.
   virtual bool CommandEnabled(int32_t command) const {

@@ -437,9 +437,18 @@ class TAnalyzerCore {
   void SetWindowShower(std::function<bool(WindowKind)> show);
   // The listener in a window slot, nullptr while the window is closed.
   TAnalyzerObserver* Window(WindowKind kind) const;
-  // The slice views' data from an external program's link (nullptr: from the recording).
-  void SetLinkedData(TLinkedData* link);
-  TLinkedData* LinkedData() const;
+  // The slice views' data. While an external program's data link drives the views it sets
+  // itself here (nullptr when it ends) and takes precedence; otherwise the recording's source
+  // (the segment analyses install it) answers.
+  void SetLinkedData(TSliceSource* link);
+  TSliceSource* LinkedData() const;
+  void SetRecordingSlices(TSliceSource* source);
+  // A slice view's time range, frequency span or scaling changed (or automation asked for it):
+  // its slices are computed again by the link or from the recording.
+  void RedisplaySlices(WindowKind kind);
+  // A left click at `timeSecs` inside a slice view's plot area: the spectrum and the time
+  // series at that time.
+  void ShowAtTime(WindowKind kind, double timeSecs);
 
   // ---- long operations (segment rebuilds) ----
   // Runs `step` until it returns false or a cancel is requested, then `done(cancelled)`.

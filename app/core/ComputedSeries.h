@@ -44,14 +44,15 @@ struct TComputedSeries {
   int32_t Raw(double countsFromZero) const;
 };
 
-// Where the slices of a view come from when they are not the run loop's: a data link of an
-// external program supplies the spectrogram and surface (it is set while a link drives
-// them). The core then hands the redisplay of a view's time range and the click at a time
-// to it instead of computing them from the recording.
-class TLinkedData {
+// Where the slices of the spectrogram and 3-D surface come from outside the run loop: the
+// recording (the segment analyses) or an external program's data link. The core hands a
+// slice view's redisplay and a click in it to the link while one is set
+// (TAnalyzerCore::SetLinkedData), else to the recording's source.
+class TSliceSource {
  public:
-  virtual ~TLinkedData() = default;
-  // Redraw a slice view (kind: spectrogram or surface) from the linked data.
+  virtual ~TSliceSource() = default;
+  // Computes the slices of a slice view (windowKind: spectrogram or surface) again over its
+  // own time range, after its range, frequency span or scaling changed.
   virtual void RedisplaySlices(int32_t windowKind) = 0;
   // The spectrum and time series at `timeSecs`, clicked in a slice view.
   virtual void ShowAtTime(int32_t windowKind, double timeSecs) = 0;

@@ -68,12 +68,30 @@ TAnalyzerObserver* TAnalyzerCore::Window(WindowKind kind) const {
   return kind >= 0 && kind < kWindowKindCount ? impl_->windows[kind] : nullptr;
 }
 
-void TAnalyzerCore::SetLinkedData(TLinkedData* link) {
+void TAnalyzerCore::SetLinkedData(TSliceSource* link) {
   impl_->linkedData = link;
 }
 
-TLinkedData* TAnalyzerCore::LinkedData() const {
+TSliceSource* TAnalyzerCore::LinkedData() const {
   return impl_->linkedData;
+}
+
+void TAnalyzerCore::SetRecordingSlices(TSliceSource* source) {
+  impl_->recordingSlices = source;
+}
+
+void TAnalyzerCore::RedisplaySlices(WindowKind kind) {
+  if (kind != kWindowSpectrogram && kind != kWindowSurface) return;
+  if (TSliceSource* source = impl_->linkedData ? impl_->linkedData : impl_->recordingSlices) {
+    source->RedisplaySlices(kind);
+  }
+}
+
+void TAnalyzerCore::ShowAtTime(WindowKind kind, double timeSecs) {
+  if (kind != kWindowSpectrogram && kind != kWindowSurface) return;
+  if (TSliceSource* source = impl_->linkedData ? impl_->linkedData : impl_->recordingSlices) {
+    source->ShowAtTime(kind, timeSecs);
+  }
 }
 
 void TAnalyzerCore::Impl::FinishLong(const std::shared_ptr<LongOperation>& op) {

@@ -78,7 +78,8 @@ struct TAnalyzerCore::Impl final : public TRunLoopHost {
   std::unique_ptr<TComputedSeries> computed;
   const TWaveFile* computedDocument = nullptr;
   std::function<bool(WindowKind)> windowShower;
-  TLinkedData* linkedData = nullptr;
+  TSliceSource* linkedData = nullptr;
+  TSliceSource* recordingSlices = nullptr;
   struct LongOperation;
   std::shared_ptr<LongOperation> longOperation;
   int progressPercent = -1;

@@ -98,6 +98,11 @@ void TCoreViewSource::SetSelection(double startSecs, double endSecs) {
   core_.SetSelection(startSecs, endSecs);
 }
 
+void TCoreViewSource::ClickedAtTime(double timeSecs) {
+  if (optionsCommand_ == kCmdSpectrogramOptions) core_.ShowAtTime(kWindowSpectrogram, timeSecs);
+  if (optionsCommand_ == kCmdSurfaceOptions) core_.ShowAtTime(kWindowSurface, timeSecs);
+}
+
 bool TCoreViewSource::FrameCommandEnabled(int32_t command) const {
   if (auto* frame = owner_ ? qobject_cast<TMainWin*>(owner_->window()) : nullptr) {
     return frame->CommandEnabled(command);

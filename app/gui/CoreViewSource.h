@@ -41,6 +41,7 @@ class TCoreViewSource : public TViewSource {
   std::string ChannelName(int channel) const override;
   void Selection(double& startSecs, double& endSecs) const override;
   void SetSelection(double startSecs, double endSecs) override;
+  void ClickedAtTime(double timeSecs) override;
   bool CommandEnabled(int32_t action) const override;
   void RunCommand(int32_t action) override;
   void ShowProperties() override;

@@ -82,6 +82,9 @@ TSpectrogramWindow::TSpectrogramWindow(TAnalyzerCore& core, QWidget* parent)
 }
 
 void TSpectrogramWindow::BlockProcessed(double analysisTimeSecs) {
+  // A picture rebuilt from slices stays until a run starts a new one (SpectraReset): a
+  // spectrum computed at a clicked time or averaged over a segment adds no line to it.
+  if (plot_->Store().Filled()) return;
   plot_->Notify(analysisTimeSecs);
 }
 
@@ -240,6 +243,7 @@ TSurfaceWindow::TSurfaceWindow(TAnalyzerCore& core, QWidget* parent)
 }
 
 void TSurfaceWindow::BlockProcessed(double analysisTimeSecs) {
+  if (plot_->Store().Filled()) return;  // as for the spectrogram
   plot_->Notify(analysisTimeSecs);
 }
 

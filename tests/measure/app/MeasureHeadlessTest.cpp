@@ -239,5 +239,32 @@ TEST_F(MeasureHeadlessTest, SegmentOptionsPrintWhatThePopupCommandsReport) {
   EXPECT_EQ(backwards.status, 2);
 }
 
+TEST_F(MeasureHeadlessTest, RebuiltSlicesOfASegmentFollowItsTones) {
+  // A second of 500 Hz; half a second of it rebuilt into ten slices.
+  test::WriteToneWave(File("low.wav"), 48000, 1, 48000, {{500.0, 0.5}});
+  const TRun run = Run("low.wav --fft 1024 --segment 0.25 0.75 --rebuild-slices 10");
+  ASSERT_EQ(run.status, 0) << run.err;
+  // Ten slices, the earliest at the segment's start, 0.05 s apart, each on the tone.
+  std::istringstream lines(run.out);
+  std::string line;
+  int slices = 0;
+  while (std::getline(lines, line)) {
+    int index = -1;
+    double secs = 0, hz = 0, level = 0;
+    if (std::sscanf(line.c_str(), "Slice %d\t%lf s\t%lf Hz\t%lf", &index, &secs, &hz, &level) !=
+        4) {
+      continue;
+    }
+    EXPECT_EQ(index, slices);
+    EXPECT_NEAR(secs, 0.25 + 0.05 * index, 1e-4) << line;
+    EXPECT_NEAR(hz, 500.0, 47.0) << line;
+    ++slices;
+  }
+  EXPECT_EQ(slices, 10) << run.out;
+  const TRun refused = Run("low.wav --segment 0.25 0.75 --rebuild-slices 0");
+  EXPECT_NE(refused.status, 0);
+  EXPECT_NE(refused.err.find("--rebuild-slices needs"), std::string::npos) << refused.err;
+}
+
 }  // namespace
 }  // namespace orvanix
