@@ -80,6 +80,10 @@ std::vector<TStatusBar::Field> TStatusBar::Fields() const {
     const QString t = Text(*text);
     fields.push_back({t, width(t)});
   }
+  if (info_.progressPercent >= 0) {  // a long operation's progress
+    const QString t = QString::number(info_.progressPercent) + QStringLiteral(" %");
+    fields.push_back({t, width(QStringLiteral("100 %"))});
+  }
   if (info_.overrunCount > 0) {
     const QString t = QString::fromStdString(
         Format(guitext::kOverruns, static_cast<unsigned long long>(info_.overrunCount)));

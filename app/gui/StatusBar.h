@@ -1,9 +1,10 @@
 // TStatusBar: the frame's status bar, 26 pixels high, drawn from the core's TStatusInfo.
 // Left to right: the state field ("OVERLOAD!" white on red, "Stopped", "Waiting for
 // Trigger..." in red, "Acquiring Data...", or the level meter), the mode, the format (rate,
-// bits, mono or stereo), the FFT size, the smoothing window and, when the sound device lost
-// input or playback ran dry during the run, the overrun and underrun counts, and the last
-// file a disk recording was saved in when it reached its size limit.
+// bits, mono or stereo), the FFT size, the smoothing window, a long operation's progress
+// ("42 %") while one runs and, when the sound device lost input or playback ran dry during
+// the run, the overrun and underrun counts, and the last file a disk recording was saved in
+// when it reached its size limit.
 //
 // Level meter: segments 2 up to the channel's peak level (0 ... 10), 12 pixels wide with
 // 2-pixel gaps, green up to segment 6 and yellow from 7, the segments above the level dark;
