@@ -1,6 +1,7 @@
 // The segment analyses on recordings made here: RMS level, crest factor and Leq against
 // numpy on the same samples, the block count and Leq closed forms, the Schroeder curve of an
-// exponential decay, the Hilbert envelope of a sine and the Q factor of a resonance.
+// exponential decay, the Hilbert envelope of a sine, the Q factor of a resonance, and the raw
+// samples of a segment in every sample width.
 #include "measure/Segment.h"
 
 #include <gtest/gtest.h>
@@ -237,6 +238,42 @@ TEST(SegmentTest, QualityFactorOfAResonanceFromItsHalfPowerPoints) {
   EXPECT_EQ(QualityMessage(q, nullptr),
             Format("Peak Frequency = %6.3f Hz\rBandwidth = %6.3f Hz\rQuality Factor = %6.3f",
                    q.peakHz, q.bandwidthHz, q.q));
+}
+
+}  // namespace
+}  // namespace orvanix
+
+namespace orvanix {
+namespace {
+
+// The raw samples of a segment as each sample width stores them: unsigned 8-bit around 128,
+// signed 16 and 24-bit with their signs, per channel, beyond the end clamped.
+TEST(SegmentTest, RawSegmentsReadEverySampleWidthWithItsSign) {
+  for (uint16_t bytes : {1, 2, 3}) {
+    const WaveFormat f = MakeWaveFormat(2, 8000, bytes);
+    TWaveData wave(40, f);
+    ASSERT_FALSE(wave.Error());
+    const int32_t values[] = {f.minValue,      f.minValue + 1, f.zeroValue - 1, f.zeroValue,
+                              f.zeroValue + 1, f.maxValue - 1, f.maxValue};
+    for (uint32_t i = 0; i < 40; ++i) {
+      wave.PutSample(values[i % 7], i, 0);
+      wave.PutSample(values[6 - i % 7], i, 1);
+    }
+    std::vector<int32_t> left, right;
+    ASSERT_TRUE(ReadRawSegment(wave, 10, 30, 0, left));
+    ASSERT_TRUE(ReadRawSegment(wave, 10, 30, 1, right));
+    ASSERT_EQ(left.size(), 20u);
+    ASSERT_EQ(right.size(), 20u);
+    for (uint32_t k = 0; k < 20; ++k) {
+      EXPECT_EQ(left[k], values[(10 + k) % 7]) << bytes << " bytes, sample " << k;
+      EXPECT_EQ(right[k], values[6 - (10 + k) % 7]) << bytes << " bytes, sample " << k;
+    }
+    std::vector<int32_t> tail;
+    ASSERT_TRUE(ReadRawSegment(wave, 35, 1000, 0, tail));
+    EXPECT_EQ(tail.size(), 5u);
+    ASSERT_TRUE(ReadRawSegment(wave, 30, 30, 0, tail));
+    EXPECT_TRUE(tail.empty());
+  }
 }
 
 }  // namespace
