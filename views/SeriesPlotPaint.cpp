@@ -357,6 +357,8 @@ void TSeriesPlot::contextMenuEvent(QContextMenuEvent* event) {
   AddActionItem(menu, kMenuComputeSpectrogram, PlotAction::Spectrogram);
   AddActionItem(menu, kMenuComputeSurface, PlotAction::Surface);
   AddActionItem(menu, kMenuLeq, PlotAction::Leq);
+  AddActionItem(menu, kMenuRmsLevel, PlotAction::RmsLevel);
+  AddActionItem(menu, kMenuCrestFactor, PlotAction::CrestFactor);
   AddActionItem(menu, kMenuDtmf, PlotAction::Dtmf);
   AddActionItem(menu, kMenuHilbert, PlotAction::Envelope);
   AddActionItem(menu, kMenuSchroeder, PlotAction::Schroeder);

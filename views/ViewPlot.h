@@ -32,6 +32,8 @@ enum class PlotAction : int32_t {
   Annotate,
   Envelope,
   Schroeder,
+  RmsLevel,
+  CrestFactor,
 };
 
 // The display update interval of the views: with `periodic` a notification at time x is

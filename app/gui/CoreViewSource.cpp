@@ -42,6 +42,10 @@ int32_t TCoreViewSource::CommandOf(PlotAction action) {
       return kCmdSegmentHilbert;
     case PlotAction::Schroeder:
       return kCmdSegmentSchroeder;
+    case PlotAction::RmsLevel:
+      return kCmdSegmentRmsLevel;
+    case PlotAction::CrestFactor:
+      return kCmdSegmentCrestFactor;
   }
   return -1;
 }

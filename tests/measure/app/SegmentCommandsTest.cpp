@@ -3,10 +3,17 @@
 // factor messages, the Q factor of the spectrum view's range, and the Leq options dialog.
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QComboBox>
+#include <QContextMenuEvent>
 #include <QLineEdit>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QTimer>
 
 #include "app/core/CoreModule.h"
+#include "app/gui/PlotViewWindows.h"
+#include "app/gui/ViewWindows.h"
 #include "engine/ProcessingStep.h"
 #include "files/Configuration.h"
 #include "measure/MeasureModule.h"
@@ -14,6 +21,7 @@
 #include "measure/SegmentDialogs.h"
 #include "measure/SegmentModule.h"
 #include "tests/gui/GuiTestHelpers.h"
+#include "views/PlotBase.h"
 
 namespace orvanix {
 namespace {
@@ -145,6 +153,49 @@ TEST_F(SegmentCommandsTest, QualityFactorReadsTheSpectrumViewsRange) {
   // A Hanning-windowed tone's half-power width is about 1.44 bins of 5.86 Hz.
   const std::string& text = sink_.Entries()[0].text;
   EXPECT_EQ(text.rfind("Peak Frequency = 1001.953 Hz\rBandwidth = ", 0), 0u) << text;
+}
+
+// The time series view's pop-up reaches the RMS level and crest factor of the selection, as
+// the user picks them: the menu is opened on the plot and the item chosen by its label.
+TEST_F(SegmentCommandsTest, TheTimeSeriesPopupComputesRmsLevelAndCrestFactor) {
+  RegisterPlotViews();
+  Make();
+  OpenRecording();
+  ASSERT_TRUE(frame_->RunCommand(TViewWindows::CommandOf(kWindowTimeSeries)));
+  QMdiSubWindow* child = frame_->Windows().SubWindow(kWindowTimeSeries);
+  ASSERT_NE(child, nullptr);
+  auto* plot = child->widget()->findChild<TPlotBase*>();
+  if (!plot) plot = dynamic_cast<TPlotBase*>(child->widget());
+  ASSERT_NE(plot, nullptr);
+  core_->SetSelection(0.2, 0.6);
+  for (const char* label : {"Compute RMS Level", "Compute Crest Factor"}) {
+    sink_.Clear();
+    bool found = false;
+    QTimer::singleShot(0, [&] {
+      auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+      if (!menu) return;
+      for (QAction* action : menu->actions()) {
+        if (action->text() == label && action->isEnabled()) {
+          found = true;
+          action->trigger();
+        }
+      }
+      menu->close();
+    });
+    const QPoint at = plot->rect().center();
+    QContextMenuEvent event(QContextMenuEvent::Mouse, at, plot->mapToGlobal(at));
+    QApplication::sendEvent(plot, &event);
+    QApplication::processEvents();
+    EXPECT_TRUE(found) << label;
+    ASSERT_EQ(sink_.Entries().size(), 1u) << label;
+    // 0.5 of full scale: RMS 0.3536 (-9.03 dBFS), crest factor sqrt 2 (3.01 dB).
+    const std::string& text = sink_.Entries()[0].text;
+    if (std::string(label) == "Compute RMS Level") {
+      EXPECT_NE(text.find("RMS Level\r\t0.353"), std::string::npos) << text;
+    } else {
+      EXPECT_NE(text.find("Crest Factor =   1.41"), std::string::npos) << text;
+    }
+  }
 }
 
 }  // namespace
