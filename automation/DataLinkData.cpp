@@ -55,11 +55,17 @@ void TDataLinks::SpectrumData(int channel, const std::string& text) {
   const bool complete = channel + 1 == config_.channels;
   if (!complete) return;
   ++setsTaken_;
-  if (orderTracking_) traces_.Complete();
-  const double rate = engine.settings.format.sampleRate;
-  linkTimeSecs_ += rate > 0 ? engine.settings.fftSize / rate : 0;
+  if (orderTracking_) {
+    // The RPM the set was stored with (a set beyond the last trace has its own).
+    linkTimeSecs_ = TraceTime(TraceRpm(sweep_, lastRpm_, traces_.Count()));
+    traces_.Complete();
+    core_.SetLinkedData(this);
+  } else {
+    const double rate = engine.settings.format.sampleRate;
+    linkTimeSecs_ += rate > 0 ? engine.settings.fftSize / rate : 0;
+  }
   core_.SpectraComputed(linkTimeSecs_);
-  if (onSetTaken_) onSetTaken_();
+  SetTaken();
 }
 
 void TDataLinks::ConfigureAnalyzer() {

@@ -38,6 +38,7 @@ TDataLinks::TDataLinks(TAnalyzerCore& core, TAutomationServer& server, TSampleSi
     : core_(core), server_(server), samples_(std::move(samples)) {}
 
 TDataLinks::~TDataLinks() {
+  if (core_.LinkedData() == this) core_.SetLinkedData(nullptr);
   for (TLink& link : links_) Close(link);
   for (TLink& link : helpers_) Close(link);
 }
@@ -67,6 +68,9 @@ bool TDataLinks::PasteLink(const TLinkAddress& link, const std::string& clipboar
   if (core_.Mode() != kModeRealTime) return false;
   if (core_.IsRunning()) core_.Stop();
   Disconnect();
+  // The traces of an earlier test no longer stand for the views.
+  if (core_.LinkedData() == this) core_.SetLinkedData(nullptr);
+  traces_.Clear();
   frequencyData_ = false;
   orderTracking_ = false;
   if (!SameName(link.server, kMultiLinkApplication)) {

@@ -19,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "app/core/ComputedSeries.h"
 #include "automation/LinkConversation.h"
 #include "automation/LinkText.h"
 #include "automation/RpmTraces.h"
@@ -28,7 +29,7 @@ namespace orvanix {
 class TAnalyzerCore;
 class TAutomationServer;
 
-class TDataLinks : public QObject {
+class TDataLinks : public QObject, public TSliceSource {
  public:
   // Plain link data go to `samples` (the automation poke: "processed", "busy", or an error
   // text in its second argument).
@@ -77,6 +78,14 @@ class TDataLinks : public QObject {
   double LastTrackFrequency() const { return trackFrequency_; }
   // "rpm = %f, trace = %d" of the trace shown last (diagnostics).
   const std::string& LastShown() const { return lastShown_; }
+  // The RPM track at `frequencyHz` as the time series the core shows (the view opened when
+  // the GUI can); false without traces.
+  bool ShowRpmTrack(double frequencyHz);
+  // The time a linked spectrum of order tracking is stamped with: RPM / 1000 s.
+  static double TraceTime(double rpm);
+  // ---- TSliceSource (while an order-tracking link has supplied traces) ----
+  void RedisplaySlices(int32_t windowKind) override;
+  void ShowAtTime(int32_t windowKind, double timeSecs) override;
   // Loads trace `index` into `left` and `right` (either may be null); false beyond the count.
   bool LoadTrace(size_t index, class TSpectralData* left, class TSpectralData* right) const;
 
@@ -102,6 +111,8 @@ class TDataLinks : public QObject {
   void SpectrumData(int channel, const std::string& text);
   bool Busy() const;
   void ConfigureAnalyzer();
+  // A set of spectra was shown: the RPM track follows.
+  void SetTaken();
 
   TAnalyzerCore& core_;
   TAutomationServer& server_;
