@@ -13,16 +13,19 @@
 
 #include <QColor>
 #include <QElapsedTimer>
+#include <QLineF>
 #include <QPen>
 #include <QPointer>
 #include <QPolygonF>
 #include <QRectF>
 #include <QTimer>
+#include <algorithm>
 #include <array>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "views/Backdrop.h"
 #include "views/DataValuesWindow.h"
 #include "views/OverlayData.h"
 #include "views/PlotBase.h"
@@ -214,12 +217,17 @@ class TOrvanePlot : public TPlotBase {
 
   // Painting, by job.
   void PaintPane(QPainter& painter, const PaneGeometry& g, const Colors& colors, int pane);
-  void PaintGrid(QPainter& painter, const PaneGeometry& g, const Colors& colors, bool labels);
-  void PaintAmplitudeAxis(QPainter& painter, const PaneGeometry& g, const Colors& colors);
-  void PaintFrequencyAxis(QPainter& painter, const PaneGeometry& g, const Colors& colors,
+  // Grid, axis labels and titles and the frame of a pane, listed into backdrop_.
+  void PaintBackdrop(const PaneGeometry& g, const Colors& colors, const QFont& font, int pane);
+  void PaintAmplitudeAxis(const PaneGeometry& g, const Colors& colors, const QFont& font);
+  void PaintFrequencyAxis(const PaneGeometry& g, const Colors& colors, const QFont& font,
                           bool labels);
   void PaintTrace(QPainter& painter, const PaneGeometry& g, const Colors& colors);
   void PaintLineTrace(QPainter& painter, const PaneGeometry& g, double pixelRatio);
+  void PaintWideLineTrace(QPainter& painter, const PaneGeometry& g, double pixelRatio);
+  static bool TracePenIsDevicePixels(const QPainter& painter);
+  // The bins of the visible range gathered into pixel columns (columns_).
+  void GatherColumns(const PaneGeometry& g, double pixelRatio);
   void PaintBarTrace(QPainter& painter, const PaneGeometry& g, double pixelRatio);
   void PaintOverlays(QPainter& painter, const PaneGeometry& g, int pane);
   void PaintLegend(QPainter& painter, const QRect& area, const Colors& colors);
@@ -267,6 +275,19 @@ class TOrvanePlot : public TPlotBase {
 
   // Reused drawing buffers: painting allocates nothing once they have grown (but for the
   // label texts themselves).
+  views::TBackdrop backdrop_;
+  struct TraceColumn {
+    int column = 0;
+    int count = 0;  // bins in the column
+    double xFirst = 0, yFirst = 0, yLow = 0, yHigh = 0, yLast = 0;
+    void Add(double y) {
+      yLow = std::max(yLow, y);  // screen y grows downwards: the lowest value
+      yHigh = std::min(yHigh, y);
+      yLast = y;
+    }
+  };
+  std::vector<TraceColumn> columns_;
+  std::vector<QLineF> lines_;
   QPolygonF polyline_;
   std::vector<QRectF> bars_;
   std::vector<std::pair<double, double>> placedLabels_;  // x extents of the axis labels

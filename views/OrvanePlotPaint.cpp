@@ -107,30 +107,59 @@ void TOrvanePlot::Paint(QPainter& painter, const QRect& area) {
   for (int i = 0; i < kOverlaySlots; ++i) colors.overlay[i] = FromBgr(options_.overlayColor[i]);
 
   painter.save();
-  painter.fillRect(area, colors.background);
-  painter.setFont(LabelFont(area));
+  const QFont font = LabelFont(area);
+  painter.setFont(font);
   const int panes = PaneCount();
+  std::array<PaneGeometry, 2> geometry;
+  backdrop_.Begin(area, colors.background);
   for (int pane = 0; pane < panes; ++pane) {
-    const PaneGeometry g = Geometry(area, pane);
-    PaintPane(painter, g, colors, pane);
+    geometry[size_t(pane)] = Geometry(area, pane);
+    PaintBackdrop(geometry[size_t(pane)], colors, font, pane);
   }
   // Frequency axis title under the lowest pane.
   const QRect lowest = PaneRect(area, panes - 1);
-  const QFontMetrics fm(painter.font());
-  painter.setPen(colors.text);
-  painter.drawText(
+  const QFontMetrics fm(font);
+  backdrop_.Text(
       QRect(lowest.left(), lowest.bottom() + fm.height() + 6, lowest.width(), fm.height()),
-      Qt::AlignHCenter | Qt::AlignTop, QString::fromUtf8(viewtext::kFrequencyAxisLabel));
+      Qt::AlignHCenter | Qt::AlignTop, QString::fromUtf8(viewtext::kFrequencyAxisLabel),
+      colors.text, font);
+  backdrop_.Paint(painter);
+  for (int pane = 0; pane < panes; ++pane) {
+    PaintPane(painter, geometry[size_t(pane)], colors, pane);
+  }
   PaintLegend(painter, area, colors);
   PaintSelection(painter, area, colors);
   painter.restore();
 }
 
+void TOrvanePlot::PaintBackdrop(const PaneGeometry& g, const Colors& colors, const QFont& font,
+                                int pane) {
+  const QFontMetrics fm(font);
+  const bool lowest = pane == PaneCount() - 1;
+  PaintAmplitudeAxis(g, colors, font);
+  PaintFrequencyAxis(g, colors, font, lowest);
+
+  // Vertical axis title, turned to read upwards.
+  if (g.spectrum || source_) {
+    const std::string label =
+        g.spectrum ? AxisLabel(*g.spectrum, g.coherence)
+                   : (source_->Scaling().ampScale == 1 ? viewtext::kRelativeAmplitudeDb
+                                                       : viewtext::kPercentFullScale);
+    QTransform turn;
+    turn.translate(g.area.left() + 2, g.rect.center().y());
+    turn.rotate(-90.0);
+    const QString text =
+        fm.elidedText(QString::fromStdString(label), Qt::ElideRight, g.rect.height());
+    backdrop_.Text(QRect(-g.rect.height() / 2, 0, g.rect.height(), fm.height()), Qt::AlignCenter,
+                   text, colors.text, font, turn);
+  }
+  // The frame, which the traces stay inside so that none hides it.
+  backdrop_.Frame(QRectF(g.rect).adjusted(0.5, 0.5, -0.5, -0.5), QPen(colors.frame, 1.0));
+}
+
 void TOrvanePlot::PaintPane(QPainter& painter, const PaneGeometry& g, const Colors& colors,
                             int pane) {
   const QFontMetrics fm(painter.font());
-  const bool lowest = pane == PaneCount() - 1;
-  PaintGrid(painter, g, colors, lowest);
 
   // Title above the pane: the trace label (and spectral density), the power readout right.
   std::string title =
@@ -155,24 +184,8 @@ void TOrvanePlot::PaintPane(QPainter& painter, const PaneGeometry& g, const Colo
                      fm.elidedText(QString::fromStdString(title), Qt::ElideRight, g.rect.width()));
   }
 
-  // Vertical axis title, turned to read upwards.
-  if (g.spectrum || source_) {
-    const std::string label =
-        g.spectrum ? AxisLabel(*g.spectrum, g.coherence)
-                   : (source_->Scaling().ampScale == 1 ? viewtext::kRelativeAmplitudeDb
-                                                       : viewtext::kPercentFullScale);
-    painter.save();
-    painter.translate(g.area.left() + 2, g.rect.center().y());
-    painter.rotate(-90.0);
-    const QString text =
-        fm.elidedText(QString::fromStdString(label), Qt::ElideRight, g.rect.height());
-    painter.drawText(QRect(-g.rect.height() / 2, 0, g.rect.height(), fm.height()), Qt::AlignCenter,
-                     text);
-    painter.restore();
-  }
-
   painter.save();
-  painter.setClipRect(g.rect.adjusted(0, 0, 1, 1));
+  painter.setClipRect(g.rect.adjusted(1, 1, -1, -1));
   PaintOverlays(painter, g, pane);
   if (g.spectrum && g.range.valid) {
     PaintTrace(painter, g, colors);
@@ -180,46 +193,34 @@ void TOrvanePlot::PaintPane(QPainter& painter, const PaneGeometry& g, const Colo
   }
   PaintCursor(painter, g, colors, pane);
   painter.restore();
-
-  // Frame last, so traces at the limits do not hide it.
-  painter.setPen(QPen(colors.frame, 1.0));
-  painter.setBrush(Qt::NoBrush);
-  painter.drawRect(QRectF(g.rect).adjusted(0.5, 0.5, -0.5, -0.5));
 }
 
-void TOrvanePlot::PaintGrid(QPainter& painter, const PaneGeometry& g, const Colors& colors,
-                            bool labels) {
-  PaintAmplitudeAxis(painter, g, colors);
-  PaintFrequencyAxis(painter, g, colors, labels);
-}
-
-void TOrvanePlot::PaintAmplitudeAxis(QPainter& painter, const PaneGeometry& g,
-                                     const Colors& colors) {
-  const QFontMetrics fm(painter.font());
+void TOrvanePlot::PaintAmplitudeAxis(const PaneGeometry& g, const Colors& colors,
+                                     const QFont& font) {
+  const QFontMetrics fm(font);
   const double span = g.amp.Top() - g.amp.Bottom();
   const int divisions = std::clamp(int(g.rect.height() / (2.2 * fm.height())), 1, 10);
   const double step = NiceStep(span / divisions);
   const int type = DecimalsType(step);
   const double first = std::ceil((g.amp.Bottom() - 1e-9 * span) / step) * step;
-  painter.setRenderHint(QPainter::Antialiasing, false);
   for (int k = 0; k <= 1000; ++k) {
     const double v = first + k * step;
     if (v > g.amp.Top() + 1e-9 * span) break;
     const double y = std::round(g.amp.Y(v)) + 0.5;
     if (options_.gridEnabled) {
-      painter.setPen(QPen(colors.grid, 1.0, Qt::DotLine));
-      painter.drawLine(QPointF(g.rect.left(), y), QPointF(g.rect.right(), y));
+      backdrop_.Line(QLineF(g.rect.left(), y, g.rect.right(), y),
+                     QPen(colors.grid, 1.0, Qt::DotLine));
     }
-    painter.setPen(colors.text);
     const std::string text = FormatValue(std::fabs(v) < 1e-9 * span ? 0.0 : v, type, "");
-    painter.drawText(QRectF(g.rect.left() - 200 - 6, y - fm.height() / 2.0, 200, fm.height()),
-                     Qt::AlignRight | Qt::AlignVCenter, QString::fromStdString(text));
+    backdrop_.Text(QRectF(g.rect.left() - 200 - 6, y - fm.height() / 2.0, 200, fm.height()),
+                   Qt::AlignRight | Qt::AlignVCenter, QString::fromStdString(text), colors.text,
+                   font);
   }
 }
 
-void TOrvanePlot::PaintFrequencyAxis(QPainter& painter, const PaneGeometry& g, const Colors& colors,
+void TOrvanePlot::PaintFrequencyAxis(const PaneGeometry& g, const Colors& colors, const QFont& font,
                                      bool labels) {
-  const QFontMetrics fm(painter.font());
+  const QFontMetrics fm(font);
   const double labelTop = g.rect.bottom() + 5;
   std::vector<std::pair<double, double>>& placed = placedLabels_;
   placed.clear();
@@ -229,11 +230,9 @@ void TOrvanePlot::PaintFrequencyAxis(QPainter& painter, const PaneGeometry& g, c
         std::clamp(x - w / 2.0, double(g.rect.left()) - w / 2.0, double(g.rect.right()) - w / 2.0);
     if (Overlaps(placed, left - 6, left + w + 6)) return;
     placed.emplace_back(left, left + w);
-    painter.setPen(colors.text);
-    painter.drawText(QRectF(left, labelTop, w + 1, fm.height()), Qt::AlignLeft | Qt::AlignTop,
-                     text);
+    backdrop_.Text(QRectF(left, labelTop, w + 1, fm.height()), Qt::AlignLeft | Qt::AlignTop, text,
+                   colors.text, font);
   };
-  painter.setRenderHint(QPainter::Antialiasing, false);
 
   if (g.octave) {
     // Bands, labelled at their centres with a regular skip so labels never collide; on a
@@ -253,8 +252,8 @@ void TOrvanePlot::PaintFrequencyAxis(QPainter& painter, const PaneGeometry& g, c
       const double centre = std::sqrt(double(s.BandLower(i)) * double(s.BandUpper(i)));
       const double x = std::round(g.freq.X(centre)) + 0.5;
       if (options_.gridEnabled) {
-        painter.setPen(QPen(colors.grid, 1.0, Qt::DotLine));
-        painter.drawLine(QPointF(x, g.rect.top()), QPointF(x, g.rect.bottom()));
+        backdrop_.Line(QLineF(x, g.rect.top(), x, g.rect.bottom()),
+                       QPen(colors.grid, 1.0, Qt::DotLine));
       }
       if (labels) place(x, QString::fromStdString(BandAxisLabel(s.BandCentre(i))));
     }
@@ -274,9 +273,8 @@ void TOrvanePlot::PaintFrequencyAxis(QPainter& painter, const PaneGeometry& g, c
     const double x = std::round(g.freq.X(tick.hz)) + 0.5;
     if (options_.gridEnabled) {
       const bool major = !g.freq.Logarithmic() || LogTickRank(tick.hz) == 0;
-      painter.setPen(
-          QPen(major ? colors.grid : colors.gridMinor, 1.0, major ? Qt::DotLine : Qt::DotLine));
-      painter.drawLine(QPointF(x, g.rect.top()), QPointF(x, g.rect.bottom()));
+      backdrop_.Line(QLineF(x, g.rect.top(), x, g.rect.bottom()),
+                     QPen(major ? colors.grid : colors.gridMinor, 1.0, Qt::DotLine));
     }
   }
   if (!labels) return;
@@ -302,6 +300,47 @@ void TOrvanePlot::PaintTrace(QPainter& painter, const PaneGeometry& g, const Col
   }
 }
 
+void TOrvanePlot::GatherColumns(const PaneGeometry& g, double pixelRatio) {
+  const TSpectralData& s = *g.spectrum;
+  columns_.clear();
+  // One column of device pixels gathers every bin that falls in it: first, lowest, highest
+  // and last value keep the envelope and the joins to the neighbours.
+  const auto columnOf = [&](uint32_t i) {
+    return int(std::floor(g.freq.X(s.BinFrequency(i)) * pixelRatio));
+  };
+  // Where many bins share a column (a long transform, the top of a logarithmic axis), the
+  // column's last bin is found from the frequency at its right edge and checked with the same
+  // mapping, instead of mapping every bin to its column.
+  const double binWidth = s.BinWidth();
+  for (uint32_t i = g.range.first; i <= g.range.last;) {
+    const double x = g.freq.X(s.BinFrequency(i));
+    const int c = int(std::floor(x * pixelRatio));
+    uint32_t end = i;  // the column's last bin
+    if (binWidth > 0.0) {
+      const double edge = g.freq.Frequency((c + 1) / pixelRatio) / binWidth;
+      if (edge > i + 2.0) {
+        end = uint32_t(std::min<double>(edge, g.range.last));
+        while (end > i && columnOf(end) != c) --end;
+        while (end < g.range.last && columnOf(end + 1) == c) ++end;
+      }
+    }
+    double y = g.amp.Y(s.Value(i));
+    if (columns_.empty() || columns_.back().column != c) {
+      columns_.push_back({c, 1, x, y, y, y, y});
+    } else {
+      ++columns_.back().count;
+      columns_.back().Add(y);
+    }
+    TraceColumn& col = columns_.back();
+    for (uint32_t k = i + 1; k <= end; ++k) {
+      y = g.amp.Y(s.Value(k));
+      ++col.count;
+      col.Add(y);
+    }
+    i = end + 1;
+  }
+}
+
 void TOrvanePlot::PaintLineTrace(QPainter& painter, const PaneGeometry& g, double pixelRatio) {
   const TSpectralData& s = *g.spectrum;
   polyline_.clear();
@@ -310,65 +349,25 @@ void TOrvanePlot::PaintLineTrace(QPainter& painter, const PaneGeometry& g, doubl
       const double centre = std::sqrt(double(s.BandLower(i)) * double(s.BandUpper(i)));
       polyline_.append(QPointF(g.freq.X(centre), g.amp.Y(s.Value(i))));
     }
+  } else if (painter.pen().widthF() > 1.0 && TracePenIsDevicePixels(painter)) {
+    // A line wider than a device pixel (a high-density screen) is drawn column by column:
+    // as one polyline the raster engine would fill its outline, a shape whose dense
+    // zigzags cost it tenths of a second.
+    PaintWideLineTrace(painter, g, pixelRatio);
+    return;
   } else {
-    // One column of device pixels gathers every bin that falls in it: first, lowest,
-    // highest and last value keep the envelope and the joins to the neighbours.
-    int column = INT_MIN;
-    int count = 0;
-    double xFirst = 0, yFirst = 0, yLow = 0, yHigh = 0, yLast = 0;
-    auto flush = [&] {
-      if (count == 1) {
-        polyline_.append(QPointF(xFirst, yFirst));
-      } else if (count > 1) {
-        const double x = (column + 0.5) / pixelRatio;
-        polyline_.append(QPointF(x, yFirst));
-        polyline_.append(QPointF(x, yHigh));
-        polyline_.append(QPointF(x, yLow));
-        polyline_.append(QPointF(x, yLast));
-      }
-    };
-    const auto columnOf = [&](uint32_t i) {
-      return int(std::floor(g.freq.X(s.BinFrequency(i)) * pixelRatio));
-    };
-    // Where many bins share a column (a long transform, the top of a logarithmic axis),
-    // the column's last bin is found from the frequency at its right edge and checked with
-    // the same mapping, instead of mapping every bin to its column.
-    const double binWidth = s.BinWidth();
-    for (uint32_t i = g.range.first; i <= g.range.last;) {
-      const double x = g.freq.X(s.BinFrequency(i));
-      const int c = int(std::floor(x * pixelRatio));
-      uint32_t end = i;  // the column's last bin
-      if (binWidth > 0.0) {
-        const double edge = g.freq.Frequency((c + 1) / pixelRatio) / binWidth;
-        if (edge > i + 2.0) {
-          end = uint32_t(std::min<double>(edge, g.range.last));
-          while (end > i && columnOf(end) != c) --end;
-          while (end < g.range.last && columnOf(end + 1) == c) ++end;
-        }
-      }
-      double y = g.amp.Y(s.Value(i));
-      if (c != column) {
-        flush();
-        column = c;
-        count = 1;
-        xFirst = x;
-        yFirst = yLow = yHigh = yLast = y;
+    GatherColumns(g, pixelRatio);
+    for (const TraceColumn& c : columns_) {
+      if (c.count == 1) {
+        polyline_.append(QPointF(c.xFirst, c.yFirst));
       } else {
-        ++count;
-        yLow = std::max(yLow, y);  // screen y grows downwards: the lowest value
-        yHigh = std::min(yHigh, y);
-        yLast = y;
+        const double x = (c.column + 0.5) / pixelRatio;
+        polyline_.append(QPointF(x, c.yFirst));
+        polyline_.append(QPointF(x, c.yHigh));
+        polyline_.append(QPointF(x, c.yLow));
+        polyline_.append(QPointF(x, c.yLast));
       }
-      for (uint32_t k = i + 1; k <= end; ++k) {
-        y = g.amp.Y(s.Value(k));
-        ++count;
-        yLow = std::max(yLow, y);
-        yHigh = std::min(yHigh, y);
-        yLast = y;
-      }
-      i = end + 1;
     }
-    flush();
   }
   painter.setRenderHint(QPainter::Antialiasing, true);
   painter.setBrush(Qt::NoBrush);
@@ -377,6 +376,52 @@ void TOrvanePlot::PaintLineTrace(QPainter& painter, const PaneGeometry& g, doubl
   } else {
     painter.drawPolyline(polyline_.constData(), int(polyline_.size()));
   }
+}
+
+bool TOrvanePlot::TracePenIsDevicePixels(const QPainter& painter) {
+  return painter.pen().isCosmetic() && painter.worldTransform().isIdentity();
+}
+
+void TOrvanePlot::PaintWideLineTrace(QPainter& painter, const PaneGeometry& g, double pixelRatio) {
+  // Columns of logical pixels: the pen is as wide as one of them.
+  GatherColumns(g, 1.0);
+  const double width = painter.pen().widthF() / pixelRatio;  // logical pixels
+  const double half = 0.5 * width;
+  bars_.clear();
+  lines_.clear();
+  const TraceColumn* previous = nullptr;
+  QPointF exit;
+  for (const TraceColumn& c : columns_) {
+    QPointF entry(c.xFirst, c.yFirst);
+    if (c.count > 1) {
+      // The stroke through the column's values, as the pen would draw it (square ends).
+      const double x = c.column + 0.5;
+      entry = QPointF(x, c.yFirst);
+      bars_.emplace_back(QPointF(x - half, c.yHigh - half), QPointF(x + half, c.yLow + half));
+    }
+    if (previous) {
+      // A join that stays inside both neighbouring strokes adds nothing.
+      const double top = std::min(exit.y(), entry.y());
+      const double bottom = std::max(exit.y(), entry.y());
+      const bool inside = previous->count > 1 && c.count > 1 && c.column == previous->column + 1 &&
+                          top >= std::max(previous->yHigh, c.yHigh) &&
+                          bottom <= std::min(previous->yLow, c.yLow);
+      if (!inside) lines_.emplace_back(exit, entry);
+    } else if (c.count == 1 && columns_.size() == 1) {
+      lines_.emplace_back(entry, entry);
+    }
+    exit = c.count > 1 ? QPointF(c.column + 0.5, c.yLast) : entry;
+    previous = &c;
+  }
+  const QPen pen = painter.pen();
+  painter.setRenderHint(QPainter::Antialiasing, false);
+  painter.setPen(Qt::NoPen);
+  painter.setBrush(pen.color());
+  painter.drawRects(bars_.data(), int(bars_.size()));
+  painter.setPen(pen);
+  painter.setBrush(Qt::NoBrush);
+  painter.setRenderHint(QPainter::Antialiasing, true);
+  painter.drawLines(lines_.data(), int(lines_.size()));
 }
 
 void TOrvanePlot::PaintBarTrace(QPainter& painter, const PaneGeometry& g, double pixelRatio) {

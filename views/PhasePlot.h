@@ -9,11 +9,12 @@
 #pragma once
 
 #include <QLineF>
-#include <QPolygonF>
+#include <QRectF>
 #include <string>
 #include <vector>
 
 #include "files/SettingsRecords.h"
+#include "views/Backdrop.h"
 #include "views/ViewPlot.h"
 
 class QMimeData;
@@ -87,6 +88,8 @@ class TPhasePlot : public TViewPlot {
   double IndexHz(const TSpectralData& s, uint32_t i) const;
   uint32_t NearestIndex(const TSpectralData& s, double hz) const;
   int PaneAt(const QPoint& p, const QRect& area) const;
+  // Lists a pane's background, grid, labels, titles and frame into backdrop_.
+  void ListBackdrop(const QRect& area, int pane);
   void PaintPane(QPainter& painter, const QRect& area, int pane);
   void PaintTrace(QPainter& painter, const QRect& r, const TSpectralData& s);
   void ShowDataValues();
@@ -102,7 +105,17 @@ class TPhasePlot : public TViewPlot {
   bool dragging_ = false;
   int dragStartX_ = 0;
   int dragX_ = 0;
-  std::vector<QPolygonF> segments_;  // reused between paints
+  // One pixel column of the trace: the phase range of its bins (drawn as one stroke), where
+  // the trace enters and leaves it, and whether a wrap broke the trace before it.
+  struct PhaseColumn {
+    int c;
+    int bins;
+    double x, firstY, minY, maxY, lastY;
+    bool breakBefore;
+  };
+  views::TBackdrop backdrop_;
+  std::vector<PhaseColumn> columns_;  // reused between paints
+  std::vector<QRectF> strokes_;
   std::vector<QLineF> lines_;
 };
 

@@ -15,6 +15,7 @@
 #include <cstdio>
 
 #include "engine/SpectralData.h"
+#include "views/Backdrop.h"
 #include "views/ColorTable.h"
 #include "views/PhasePlot.h"
 #include "views/PlotViewTexts.h"
@@ -41,18 +42,20 @@ double PhaseStep(double span) {
 void TPhasePlot::Paint(QPainter& painter, const QRect& rect) {
   if (rect.width() <= 0 || rect.height() <= 0) return;
   SetPaneMode(Panes());
-  painter.fillRect(rect, palette().color(QPalette::Window));
+  backdrop_.Begin(rect, palette().color(QPalette::Window));
+  for (int p = 0; p < Panes(); ++p) ListBackdrop(rect, p);
+  backdrop_.Paint(painter);
   for (int p = 0; p < Panes(); ++p) PaintPane(painter, rect, p);
 }
 
-void TPhasePlot::PaintPane(QPainter& painter, const QRect& area, int pane) {
+void TPhasePlot::ListBackdrop(const QRect& area, int pane) {
   const QRect r = PaneRect(area, pane);
   if (r.width() <= 0 || r.height() <= 0) return;
   const QColor text = palette().color(QPalette::WindowText);
-  painter.fillRect(r, ColorOf(options_.backgroundColor));
+  backdrop_.Fill(r, ColorOf(options_.backgroundColor));
   const QFont font = LabelFont(area);
-  painter.setFont(font);
   const QFontMetrics fm(font);
+  const QPen grid(ColorOf(options_.gridColor));
 
   // Frequency grid and labels.
   const std::vector<TFrequencyTick> ticks = FrequencyTicks(StartHz(), StopHz(), LogFrequency());
@@ -60,15 +63,12 @@ void TPhasePlot::PaintPane(QPainter& painter, const QRect& area, int pane) {
   for (const TFrequencyTick& tick : ticks) {
     const double x = XOf(tick.hz, r);
     if (x < r.left() - 0.5 || x > r.right() + 0.5) continue;
-    if (options_.gridEnabled) {
-      painter.setPen(ColorOf(options_.gridColor));
-      painter.drawLine(QPointF(x, r.top()), QPointF(x, r.bottom()));
-    }
-    painter.setPen(text);
+    if (options_.gridEnabled) backdrop_.Line(QLineF(x, r.top(), x, r.bottom()), grid);
     const QString label = QString::fromStdString(tick.label);
     const double w = fm.horizontalAdvance(label) + 6;
     if (x - lastLabel >= w && pane == Panes() - 1) {
-      painter.drawText(QRectF(x - w / 2, r.bottom() + 3, w, fm.height()), Qt::AlignCenter, label);
+      backdrop_.Text(QRectF(x - w / 2, r.bottom() + 3, w, fm.height()), Qt::AlignCenter, label,
+                     text, font);
       lastLabel = x;
     }
   }
@@ -79,20 +79,37 @@ void TPhasePlot::PaintPane(QPainter& painter, const QRect& area, int pane) {
   double lastY = -1e9;
   for (double deg = std::ceil(bottom / step) * step; deg <= top + 1e-9; deg += step) {
     const double y = YOf(deg, r);
-    if (options_.gridEnabled) {
-      painter.setPen(ColorOf(options_.gridColor));
-      painter.drawLine(QPointF(r.left(), y), QPointF(r.right(), y));
-    }
-    painter.setPen(text);
+    if (options_.gridEnabled) backdrop_.Line(QLineF(r.left(), y, r.right(), y), grid);
     if (std::fabs(y - lastY) >= fm.height()) {
-      painter.drawText(QRectF(0, y - fm.height() / 2.0, r.left() - 4, fm.height()),
-                       Qt::AlignRight | Qt::AlignVCenter, QString::number(deg, 'g', 4));
+      backdrop_.Text(QRectF(0, y - fm.height() / 2.0, r.left() - 4, fm.height()),
+                     Qt::AlignRight | Qt::AlignVCenter, QString::number(deg, 'g', 4), text, font);
       lastY = y;
     }
   }
+  // The frame (the trace stays inside it), the trace's label above the pane, the axes' names.
+  backdrop_.Frame(QRectF(r.adjusted(0, 0, -1, -1)), QPen(text));
+  const std::string label =
+      pane == 0 ? source_ ? source_->PrimaryLabel() : std::string() : source_->SecondaryLabel();
+  backdrop_.Text(QRectF(r.left(), r.top() - fm.height() - 2, r.width(), fm.height()),
+                 Qt::AlignCenter, QString::fromStdString(label), text, font);
+  QTransform turn;
+  turn.translate(fm.height() / 2.0 + 1, r.center().y());
+  turn.rotate(-90);
+  backdrop_.Text(QRectF(-r.height() / 2.0, -fm.height() / 2.0, r.height(), fm.height()),
+                 Qt::AlignCenter, QString::fromUtf8(viewtext::kPhaseAxisLabel), text, font, turn);
+  if (pane == Panes() - 1) {
+    backdrop_.Text(QRectF(r.left(), r.bottom() + 3 + fm.height(), r.width(), fm.height()),
+                   Qt::AlignCenter, QString::fromUtf8(viewtext::kFrequencyAxisLabel), text, font);
+  }
+}
 
+void TPhasePlot::PaintPane(QPainter& painter, const QRect& area, int pane) {
+  const QRect r = PaneRect(area, pane);
+  if (r.width() <= 0 || r.height() <= 0) return;
   painter.save();
-  painter.setClipRect(r);
+  painter.setFont(LabelFont(area));
+  painter.setPen(palette().color(QPalette::WindowText));
+  painter.setClipRect(r.adjusted(1, 1, -1, -1));
   if (const TSpectralData* s = PaneSpectrum(pane)) PaintTrace(painter, r, *s);
   if (dragging_) {
     painter.fillRect(QRect(QPoint(std::min(dragStartX_, dragX_), r.top()),
@@ -107,24 +124,6 @@ void TPhasePlot::PaintPane(QPainter& painter, const QRect& area, int pane) {
     painter.drawLine(QPointF(r.left(), y), QPointF(r.right(), y));
   }
   painter.restore();
-  painter.setPen(text);
-  painter.drawRect(r.adjusted(0, 0, -1, -1));
-
-  // Titles: the trace's label above the pane, the axes' names.
-  const std::string label =
-      pane == 0 ? source_ ? source_->PrimaryLabel() : std::string() : source_->SecondaryLabel();
-  painter.drawText(QRectF(r.left(), r.top() - fm.height() - 2, r.width(), fm.height()),
-                   Qt::AlignCenter, QString::fromStdString(label));
-  painter.save();
-  painter.translate(fm.height() / 2.0 + 1, r.center().y());
-  painter.rotate(-90);
-  painter.drawText(QRectF(-r.height() / 2.0, -fm.height() / 2.0, r.height(), fm.height()),
-                   Qt::AlignCenter, QString::fromUtf8(viewtext::kPhaseAxisLabel));
-  painter.restore();
-  if (pane == Panes() - 1) {
-    painter.drawText(QRectF(r.left(), r.bottom() + 3 + fm.height(), r.width(), fm.height()),
-                     Qt::AlignCenter, QString::fromUtf8(viewtext::kFrequencyAxisLabel));
-  }
   std::string readout;
   if (cursorActive_ && cursorPane_ == pane) {
     char line[128];
@@ -133,27 +132,16 @@ void TPhasePlot::PaintPane(QPainter& painter, const QRect& area, int pane) {
   } else if (pane == 0) {
     readout = readout_;
   }
+  painter.save();
+  painter.setFont(LabelFont(area));
   PaintReadout(painter, r, readout);
+  painter.restore();
 }
 
 void TPhasePlot::PaintTrace(QPainter& painter, const QRect& r, const TSpectralData& s) {
   uint32_t first = 0, last = 0;
   if (!VisibleRange(s, first, last)) return;
-  segments_.clear();
-  QPolygonF current;
-  int column = INT_MIN;
-  double firstY = 0, minY = 0, maxY = 0, lastY = 0, columnX = 0;
-  int inColumn = 0;
-  auto flush = [&] {
-    if (inColumn == 0) return;
-    if (inColumn == 1) {
-      current << QPointF(columnX, firstY);
-    } else {
-      const double x = column + 0.5;
-      current << QPointF(x, firstY) << QPointF(x, minY) << QPointF(x, maxY) << QPointF(x, lastY);
-    }
-    inColumn = 0;
-  };
+  columns_.clear();
   float previous = 0.0f;
   // The axes' mappings worked out once: per bin only a multiplication (and on a logarithmic
   // axis one logarithm).
@@ -166,55 +154,99 @@ void TPhasePlot::PaintTrace(QPainter& painter, const QRect& r, const TSpectralDa
   const double yScale = r.height() / (top - BottomDeg());
   const bool bands = s.BandCount() > 0;
   const double binWidth = s.BinWidth();
-  for (uint32_t i = first; i <= last; ++i) {
-    const float phase = s.Phase(i);
+  const auto xOf = [&](uint32_t i) {
     const double hz = bands ? s.BandCentre(i) : i * binWidth;
     const double u = log ? (hz > 0.0 ? std::log(hz) : origin - 1e3) : hz;
-    const double x = r.left() + (u - origin) * xScale;
+    return r.left() + (u - origin) * xScale;
+  };
+  const auto columnOf = [&](uint32_t i) { return static_cast<int>(std::floor(xOf(i))); };
+  for (uint32_t i = first; i <= last;) {
+    const float phase = s.Phase(i);
+    const double x = xOf(i);
     const double y = r.top() + (top - phase) * yScale;
     const int c = static_cast<int>(std::floor(x));
     // A wrap inside a column is covered by the column's stroke; only between columns does
     // the trace break.
-    const bool wrapped = i > first && c != column && std::fabs(phase - previous) > 180.0f;
+    const bool newColumn = columns_.empty() || columns_.back().c != c;
+    const bool wrapped = i > first && newColumn && std::fabs(phase - previous) > 180.0f;
     previous = phase;
-    if (wrapped) {
-      flush();
-      if (current.size() > 0) segments_.push_back(current);
-      current.clear();
-      column = INT_MIN;
-    }
-    if (c != column) {
-      flush();
-      column = c;
-      columnX = x;
-      firstY = minY = maxY = lastY = y;
-      inColumn = 1;
+    if (wrapped || newColumn) {
+      columns_.push_back({c, 1, x, y, y, y, y, wrapped});
     } else {
-      minY = std::min(minY, y);
-      maxY = std::max(maxY, y);
-      lastY = y;
-      ++inColumn;
+      PhaseColumn& col = columns_.back();
+      ++col.bins;
+      col.minY = std::min(col.minY, y);
+      col.maxY = std::max(col.maxY, y);
+      col.lastY = y;
     }
+    // Where many bins share the column (a long transform, the top of a logarithmic axis),
+    // its last bin is found from the frequency at its right edge, checked with the same
+    // mapping, and the bins up to it need no position of their own.
+    uint32_t end = i;
+    if (!bands && binWidth > 0.0) {
+      const double u = origin + (c + 1 - r.left()) / xScale;
+      const double edge = (log ? std::exp(u) : u) / binWidth;
+      if (edge > i + 2.0) {
+        end = static_cast<uint32_t>(std::min<double>(edge, last));
+        while (end > i && columnOf(end) != c) --end;
+        while (end < last && columnOf(end + 1) == c) ++end;
+      }
+    }
+    PhaseColumn& col = columns_.back();
+    for (uint32_t k = i + 1; k <= end; ++k) {
+      const float p = s.Phase(k);
+      const double yk = r.top() + (top - p) * yScale;
+      ++col.bins;
+      col.minY = std::min(col.minY, yk);
+      col.maxY = std::max(col.maxY, yk);
+      col.lastY = yk;
+      previous = p;
+    }
+    i = end + 1;
   }
-  flush();
-  if (current.size() > 0) segments_.push_back(current);
   QPen pen(ColorOf(options_.lineColor));
   // Cosmetic: one device pixel at 1x (the raster engine's fast path for thin lines), whole
   // device pixels of the window's scale on a high-density screen.
   const double ratio = painter.device() ? painter.device()->devicePixelRatioF() : 1.0;
+  const double width = ratio >= 1.5 ? std::round(ratio) : 0.0;
   pen.setCosmetic(true);
-  pen.setWidthF(ratio >= 1.5 ? std::round(ratio) : 0.0);
-  painter.setPen(pen);
-  // One call for the whole trace: noise has a random phase, and thousands of short
-  // segments drawn one by one would cost tens of milliseconds.
+  pen.setWidthF(width);
+
+  // Every column is one vertical stroke over the phases of its bins, and a join to the next
+  // column takes the half next to each: that is how a line one column wide is rasterised,
+  // and filling the strokes as rectangles of whole device pixels costs the raster engine a
+  // fraction of drawing them as lines (noise has a random phase: thousands of strokes from
+  // top to bottom). Joins that skip columns (sparse bins) stay lines.
   lines_.clear();
-  for (const QPolygonF& segment : segments_) {
-    if (segment.size() == 1) {
-      lines_.emplace_back(segment.front(), segment.front());
-      continue;
+  for (size_t k = 1; k < columns_.size(); ++k) {
+    PhaseColumn& before = columns_[k - 1];
+    PhaseColumn& col = columns_[k];
+    if (col.breakBefore) continue;
+    if (col.c == before.c + 1) {
+      const double middle = 0.5 * (before.lastY + col.firstY);
+      before.minY = std::min(before.minY, middle);
+      before.maxY = std::max(before.maxY, middle);
+      col.minY = std::min(col.minY, middle);
+      col.maxY = std::max(col.maxY, middle);
+    } else {
+      const double from = before.bins > 1 ? before.c + 0.5 : before.x;
+      const double to = col.bins > 1 ? col.c + 0.5 : col.x;
+      lines_.emplace_back(QPointF(from, before.lastY), QPointF(to, col.firstY));
     }
-    for (qsizetype k = 1; k < segment.size(); ++k) lines_.emplace_back(segment[k - 1], segment[k]);
   }
+  const double half = width > 0.0 ? 0.5 * width / ratio : 0.0;  // the pen's half, logical
+  painter.setRenderHint(QPainter::Antialiasing, false);
+  const QColor color = pen.color();
+  for (const PhaseColumn& col : columns_) {
+    // Device rows whose centres lie in the stroke's span (at least one).
+    double top = std::ceil((col.minY - half) * ratio - 0.5);
+    double bottom = std::floor((col.maxY + half) * ratio - 0.5);
+    if (bottom < top) bottom = top = std::floor(col.minY * ratio);
+    const double x = width > 0.0 ? col.c + 0.5 - half : col.c;
+    const double w = width > 0.0 ? 2.0 * half : 1.0;
+    painter.fillRect(QRectF(x, top / ratio, w, (bottom - top + 1.0) / ratio), color);
+  }
+  painter.setPen(pen);
   painter.drawLines(lines_.data(), static_cast<int>(lines_.size()));
 }
 

@@ -129,28 +129,38 @@ TEST(PhasePlot, CursorSnapsToBinsAndZoomNarrowsTheSpan) {
 // A broadband signal on the left, the same delayed by 8 samples on the right: the complex
 // transfer function Right/Left is e^(-j 2 pi f 8 / fs), a phase falling by 360 x 8 / fs
 // degrees per Hz, wrapped to -180 ... 180.
-TEST(PhasePlot, DelayedSignalGivesTheStraightLineOfTheDelay) {
-  constexpr int kDelay = 8;
-  ProcessingSettings p = test::MakeProcessing(2, 4096, kComplexTransferRL);
-  p.averageBlocks = 8;
-  p.averageType = kAverageLinear;
-  test::TFakeViewSource source(p, test::MakeScaling(0));
-  ASSERT_TRUE(source.Ok());
+// Eight blocks of noise on the left channel and the same noise `delay` samples later on
+// the right, through the complex transfer function R/L.
+void FeedDelayedNoise(test::TFakeViewSource& source, int delay) {
   TEngineObjects& e = source.Spectra().Objects();
   uint64_t state = 99;
-  std::vector<double> x(4096 * 8 + kDelay);
+  std::vector<double> x(4096 * 8 + static_cast<size_t>(delay));
   for (double& v : x) {
     state = state * 6364136223846793005ull + 1442695040888963407ull;
     v = 0.5 * (static_cast<double>(state >> 11) / 4503599627370496.0 - 1.0);
   }
   for (int b = 0; b < 8; ++b) {
     for (uint32_t i = 0; i < 4096; ++i) {
-      const size_t n = static_cast<size_t>(b) * 4096 + i + kDelay;
+      const size_t n = static_cast<size_t>(b) * 4096 + i + static_cast<size_t>(delay);
       e.seriesLeft->PutSample(i, static_cast<int32_t>(std::lround(x[n] * 32767)));
-      e.seriesRight->PutSample(i, static_cast<int32_t>(std::lround(x[n - kDelay] * 32767)));
+      e.seriesRight->PutSample(i, static_cast<int32_t>(std::lround(x[n - delay] * 32767)));
     }
     ProcessBlock(e);
   }
+}
+
+ProcessingSettings DelayProcessing() {
+  ProcessingSettings p = test::MakeProcessing(2, 4096, kComplexTransferRL);
+  p.averageBlocks = 8;
+  p.averageType = kAverageLinear;
+  return p;
+}
+
+TEST(PhasePlot, DelayedSignalGivesTheStraightLineOfTheDelay) {
+  constexpr int kDelay = 8;
+  test::TFakeViewSource source(DelayProcessing(), test::MakeScaling(0));
+  ASSERT_TRUE(source.Ok());
+  FeedDelayedNoise(source, kDelay);
   TPhasePlot view(&source);
   TPhasePlotOptions o;
   o.startFreqHz = 20.0f;
@@ -169,6 +179,71 @@ TEST(PhasePlot, DelayedSignalGivesTheStraightLineOfTheDelay) {
   view.resize(800, 400);
   const QImage image = view.RenderImage(QSize(800, 400));
   EXPECT_EQ(image.size(), QSize(800, 400));
+}
+
+TEST(PhasePlot, DelayLineIsDrawnWhereItsPhaseIsAndBreaksAtTheWraps) {
+  // The trace of a delay of 32 samples (about 7 pixels of phase per pixel column): in every
+  // column it passes within two pixels of the phase of the column's frequency and covers
+  // only the rows of its own slope; a wrap from -180 to +180 breaks the trace instead of
+  // joining across the pane. On 1x and 2x screens alike.
+  constexpr int kDelay = 32;
+  test::TFakeViewSource source(DelayProcessing(), test::MakeScaling(0));
+  ASSERT_TRUE(source.Ok());
+  FeedDelayedNoise(source, kDelay);
+  TPhasePlot view(&source);
+  TPhasePlotOptions o;
+  o.startFreqHz = 20.0f;
+  o.stopFreqHz = 20000.0f;
+  view.SetOptions(o);
+  const QRect area(0, 0, 800, 400);
+  view.resize(area.size());
+  for (int ratio : {1, 2}) {
+    SCOPED_TRACE(ratio);
+    const QImage image = view.RenderImage(area.size(), ratio);
+    const QRect pane = view.PaneRect(area, 0);
+    const double degPerPixel = (view.TopDeg() - view.BottomDeg()) / pane.height();
+    const double hzPerColumn = (view.StopHz() - view.StartHz()) / pane.width();
+    const double middle = pane.top() + view.TopDeg() / degPerPixel;
+    int checked = 0, wraps = 0, crossings = 0;
+    for (int x = pane.left() + 2; x <= pane.right() - 2; ++x) {
+      const double hz = view.StartHz() +
+                        (x + 0.5 - pane.left()) / pane.width() * (view.StopHz() - view.StartHz());
+      const double phase = std::remainder(-360.0 * hz * kDelay / 44100.0, 360.0);
+      const double expectedY = pane.top() + (view.TopDeg() - phase) / degPerPixel;
+      std::vector<double> rows;  // logical rows holding the (black) trace
+      for (int y = (pane.top() + 2) * ratio; y < (pane.bottom() - 1) * ratio; ++y) {
+        for (int d = 0; d < ratio; ++d) {
+          if (image.pixel(x * ratio + d, y) == qRgb(0, 0, 0)) {
+            rows.push_back((y + 0.5) / ratio);
+            break;
+          }
+        }
+      }
+      // Near a wrap the trace may lie at either edge (or under the frame), and a column
+      // that holds the wrap itself is one stroke through all phases; no other column may
+      // cross the middle of the pane there.
+      if (std::fabs(phase) > 135.0) {
+        const double next = std::remainder(-360.0 * (hz + hzPerColumn) * kDelay / 44100.0, 360.0);
+        if (std::fabs(next - phase) > 180.0) ++wraps;
+        for (double y : rows) {
+          if (std::fabs(y - middle) < 45.0 / degPerPixel) {
+            ++crossings;
+            break;
+          }
+        }
+      }
+      if (std::fabs(phase) > 170.0) continue;
+      ASSERT_FALSE(rows.empty()) << "column " << x;
+      EXPECT_LE(rows.back() - rows.front(), 12.0) << "column " << x;
+      double nearest = 1e9;
+      for (double y : rows) nearest = std::min(nearest, std::fabs(y - expectedY));
+      EXPECT_LE(nearest, 2.5) << "column " << x;
+      ++checked;
+    }
+    EXPECT_GT(checked, pane.width() * 9 / 10);
+    EXPECT_GE(wraps, 3);
+    EXPECT_LE(crossings, wraps);
+  }
 }
 
 }  // namespace

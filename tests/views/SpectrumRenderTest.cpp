@@ -5,6 +5,7 @@
 
 #include <QImage>
 #include <cmath>
+#include <map>
 
 #include "ViewTestHelpers.h"
 #include "views/OrvanePlot.h"
@@ -89,6 +90,78 @@ TEST(SpectrumRender, HighDpiImageKeepsTheGeometry) {
   const int x = int(2.0 * (pane.left() + pane.width() * hz / 22050.0));
   const int top = test::TopmostRowOfColor(image, x - 3, x + 3, kYellow);
   EXPECT_NEAR(top / 2.0, ExpectedY(pane, 20.0 * std::log10(0.5) + 0.28), 3.0);
+}
+
+// The rows of a column that the trace covers (any mostly yellow pixel: antialiased edges
+// count), in logical pixels; false when the column shows no trace.
+bool TraceExtent(const QImage& image, int column, int ratio, double& top, double& bottom) {
+  int first = -1, last = -1;
+  for (int dx = 0; dx < ratio; ++dx) {
+    for (int y = 0; y < image.height(); ++y) {
+      const QRgb p = image.pixel(column * ratio + dx, y);
+      if (qRed(p) > 100 && qGreen(p) > 100 && qBlue(p) < 80) {
+        if (first < 0 || y < first) first = y;
+        last = std::max(last, y);
+      }
+    }
+  }
+  if (first < 0) return false;
+  top = double(first) / ratio;
+  bottom = double(last + 1) / ratio;
+  return true;
+}
+
+TEST(SpectrumRender, HighDpiTraceGoesThroughEveryBinAndNowhereElse) {
+  // Noise dense enough that every column holds several bins: the wide trace of a
+  // high-density screen passes through the point of every bin, and no column shows the
+  // trace beyond the values of its own bins and its neighbours' (the joins).
+  test::TFakeSource source(test::MakeProcessing(1, 4096, 0), test::MakeScaling(0));
+  ASSERT_TRUE(source.Ok());
+  source.Feed({{BinCentre(300, 4096), 0.5}}, 2, 3e-3);
+  TOrvanePlot plot(&source);
+  plot.SetOptions(LinearRange(0.0f, 22050.0f));
+  const QRect area(0, 0, 600, 400);
+  const QImage image = plot.RenderImage(area.size(), 2.0);
+  const QRect pane = plot.PaneRect(area, 0);
+  const TSpectralData& s = *source.Primary();
+  const TIndexRange range = plot.VisibleRange(s);
+  ASSERT_TRUE(range.valid);
+  // Highest and lowest point of the bins of each column.
+  std::map<int, std::pair<double, double>> columns;
+  for (uint32_t i = range.first; i <= range.last; ++i) {
+    const int x = int(std::floor(pane.left() + pane.width() * s.BinFrequency(i) / 22050.0));
+    const double y = ExpectedY(pane, s.Value(i));
+    auto [it, fresh] = columns.emplace(x, std::make_pair(y, y));
+    if (!fresh) {
+      it->second.first = std::min(it->second.first, y);
+      it->second.second = std::max(it->second.second, y);
+    }
+    if (y < pane.top() + 2 || y > pane.bottom() - 2) continue;
+    if (x <= pane.left() + 1 || x >= pane.right() - 1) continue;  // under the frame
+    double top = 0, bottom = 0;
+    ASSERT_TRUE(TraceExtent(image, x, 2, top, bottom)) << "bin " << i;
+    EXPECT_LE(top, y + 1.0) << "bin " << i;
+    EXPECT_GE(bottom, y - 1.0) << "bin " << i;
+  }
+  for (const auto& [x, span] : columns) {
+    if (x <= pane.left() + 1 || x >= pane.right() - 1) continue;
+    double high = span.first, low = span.second;
+    for (int n : {x - 1, x + 1}) {
+      const auto it = columns.find(n);
+      if (it == columns.end()) continue;
+      high = std::min(high, it->second.first);
+      low = std::max(low, it->second.second);
+    }
+    double top = 0, bottom = 0;
+    if (!TraceExtent(image, x, 2, top, bottom)) continue;
+    EXPECT_GE(top, std::max<double>(high, pane.top() + 1) - 1.5) << "column " << x;
+    EXPECT_LE(bottom, std::min<double>(low, pane.bottom()) + 1.5) << "column " << x;
+    // Joined to the next column: their rows meet.
+    double nextTop = 0, nextBottom = 0;
+    if (columns.count(x + 1) && TraceExtent(image, x + 1, 2, nextTop, nextBottom)) {
+      EXPECT_LE(std::max(top, nextTop), std::min(bottom, nextBottom) + 0.5) << "column " << x;
+    }
+  }
 }
 
 TEST(SpectrumRender, SecondChannelInTheLowerPane) {
