@@ -107,7 +107,12 @@ void TBackdrop::Paint(QPainter& painter) {
     imageSteps_ = steps_;
     ++renders_;
   }
+  // An opaque picture replaces what lies under it: copied as it is, without blending.
+  const bool opaque = !imageSteps_.empty() && imageSteps_.front().kind == Kind::Fill &&
+                      imageSteps_.front().pen.color().alpha() == 255;
+  if (opaque) painter.setCompositionMode(QPainter::CompositionMode_Source);
   painter.drawImage(QPointF(area_.topLeft()), image_);
+  if (opaque) painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
 }
 
 void TBackdrop::Draw(QPainter& painter, const QTransform& base) const {

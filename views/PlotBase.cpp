@@ -136,12 +136,22 @@ QFont TPlotBase::LabelFont(const QRect& area) const {
   return font;
 }
 
+const TPlotBase::LabelMetrics& TPlotBase::Metrics(const QRect& area) const {
+  if (metrics_.height == 0 || metrics_.area != area.size()) {
+    const QFontMetrics fm(LabelFont(area));
+    metrics_.area = area.size();
+    metrics_.height = fm.height();
+    metrics_.amplitudeWidth = fm.horizontalAdvance(QStringLiteral("-100.00"));
+    metrics_.frequencyWidth = fm.horizontalAdvance(QStringLiteral("20.0k"));
+  }
+  return metrics_;
+}
+
 QMargins TPlotBase::Margins(const QRect& area) const {
-  const QFontMetrics fm(LabelFont(area));
-  const int h = fm.height();
+  const LabelMetrics& m = Metrics(area);
+  const int h = m.height;
   // Left: a vertical axis title and amplitude labels such as "-100.0".
-  const QMargins automatic(h + fm.horizontalAdvance(QStringLiteral("-100.00")) + 10, 2 * h,
-                           std::max(h, fm.horizontalAdvance(QStringLiteral("20.0k")) / 2 + 4),
+  const QMargins automatic(h + m.amplitudeWidth + 10, 2 * h, std::max(h, m.frequencyWidth / 2 + 4),
                            2 * h + 8);
   return QMargins(margins_.left() >= 0 ? margins_.left() : automatic.left(),
                   margins_.top() >= 0 ? margins_.top() : automatic.top(),
@@ -151,8 +161,7 @@ QMargins TPlotBase::Margins(const QRect& area) const {
 
 int TPlotBase::Gap(const QRect& area) const {
   if (gap_ >= 0) return gap_;
-  const QFontMetrics fm(LabelFont(area));
-  return 2 * fm.height() + 6;
+  return 2 * Metrics(area).height + 6;
 }
 
 QRect TPlotBase::PaneRect(const QRect& area, int pane) const {

@@ -140,6 +140,17 @@ class TPlotBase : public QWidget {
 
  private:
   int paneMode_ = 1;
+  // Label sizes for one drawing-area size, measured once: measuring shapes the text, and
+  // every pane rectangle needs them.
+  struct LabelMetrics {
+    QSize area;
+    int height = 0;
+    int amplitudeWidth = 0;  // "-100.00"
+    int frequencyWidth = 0;  // "20.0k"
+  };
+  const LabelMetrics& Metrics(const QRect& area) const;
+  mutable LabelMetrics metrics_;
+
   QMargins margins_{-1, -1, -1, -1};
   int gap_ = -1;
   int legendWidth_ = 0;

@@ -295,10 +295,12 @@ void TSpectrogram::PaintColorBar(QPainter& painter, const QRect& area) {
   const QRect bar(legend.left() + 8, pane.top(), 12,
                   PaneRect(area, Panes() - 1).bottom() - pane.top());
   const int n = static_cast<int>(colors_.size());
+  // Rows as rectangles: the raster engine fills those directly, where a line per row is
+  // stroked.
   for (int y = 0; y < bar.height(); ++y) {
     const int c = std::clamp((bar.height() - 1 - y) * n / std::max(1, bar.height()), 0, n - 1);
-    painter.setPen(QColor::fromRgb(colors_[static_cast<size_t>(c)]));
-    painter.drawLine(bar.left(), bar.top() + y, bar.right(), bar.top() + y);
+    painter.fillRect(QRect(bar.left(), bar.top() + y, bar.width(), 1),
+                     QColor::fromRgb(colors_[static_cast<size_t>(c)]));
   }
   painter.setPen(palette().color(QPalette::WindowText));
   painter.drawRect(bar.adjusted(0, 0, -1, -1));

@@ -4,6 +4,7 @@
 #include <QFormLayout>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QLineEdit>
 #include <QRadioButton>
 
@@ -62,6 +63,35 @@ void TPlotOptsDialogBase::ShowCommon(float top, float range, float startHz, floa
   c_.periodic->setChecked(intervalFlag != 0);
   c_.interval->setText(FloatText(intervalSecs));
   c_.interval->setEnabled(intervalFlag != 0);
+}
+
+QGroupBox* TPlotOptsDialogBase::BuildSpan() {
+  using namespace dlgtext;
+  c_.fullSpan = new QRadioButton(Qs(kFullSpan));
+  c_.customSpan = new QRadioButton(Qs(kCustomSpan));
+  auto* buttons = new QButtonGroup(this);
+  buttons->addButton(c_.fullSpan);
+  buttons->addButton(c_.customSpan);
+  auto* span = new QGroupBox(Qs(kSpanGroup));
+  auto* layout = new QHBoxLayout(span);
+  layout->addWidget(c_.fullSpan);
+  layout->addWidget(c_.customSpan);
+  connect(c_.customSpan, &QRadioButton::toggled, this, [this](bool custom) {
+    c_.start->setEnabled(custom);
+    c_.stop->setEnabled(custom);
+  });
+  return span;
+}
+
+void TPlotOptsDialogBase::ShowSpan(bool fullSpan) {
+  c_.fullSpan->setChecked(fullSpan);
+  c_.customSpan->setChecked(!fullSpan);
+  c_.start->setEnabled(!fullSpan);
+  c_.stop->setEnabled(!fullSpan);
+}
+
+bool TPlotOptsDialogBase::CustomSpan() const {
+  return c_.customSpan && c_.customSpan->isChecked();
 }
 
 double TPlotOptsDialogBase::Value(const QLineEdit* edit, float stored) {

@@ -25,6 +25,8 @@ class TPlotOptsDialogBase : public TDialogBase {
     QRadioButton* always = nullptr;
     QRadioButton* periodic = nullptr;
     QLineEdit* interval = nullptr;
+    QRadioButton* fullSpan = nullptr;  // the span group, where the dialog has one
+    QRadioButton* customSpan = nullptr;
   };
   const CommonFields& Common() const { return c_; }
 
@@ -47,9 +49,41 @@ class TPlotOptsDialogBase : public TDialogBase {
                    bool checkFrequencies, const TAmplitudeAxisLimits& axis,
                    TPlotOptionValues& values);
 
+  // "Full Span" or "Custom Span"; the custom span enables the start and stop fields.
+  QGroupBox* BuildSpan();
+  void ShowSpan(bool fullSpan);
+
+  // The fields every spanned view's options have (spectrogram, 3-D surface): shown, and
+  // checked into `s` (false, reported, when a check fails).
+  template <class Options>
+  void ShowSpanned(const Options& s) {
+    ShowCommon(s.plotTop, s.plotRange, s.startFreqHz, s.stopFreqHz, s.intervalFlag, s.intervalSecs);
+    ShowSpan(s.useFullSpan != 0);
+  }
+  template <class Options>
+  bool CheckSpanned(Options& s) {
+    TPlotOptionValues values;
+    const bool custom = CustomSpan();
+    if (!CheckCommon(s.plotTop, s.plotRange, s.startFreqHz, s.stopFreqHz, s.intervalSecs, custom,
+                     values)) {
+      return false;
+    }
+    s.plotTop = static_cast<float>(values.top);
+    if (logAmplitude_) s.plotRange = static_cast<float>(values.range);
+    s.useFullSpan = custom ? 0 : 1;
+    s.startFreqHz = static_cast<float>(values.startHz);
+    s.stopFreqHz = static_cast<float>(values.stopHz);
+    s.intervalFlag = values.periodic ? 1 : 0;
+    if (values.periodic) s.intervalSecs = static_cast<float>(values.intervalSecs);
+    return true;
+  }
+
   CommonFields c_;
   bool logAmplitude_;
   double highestHz_;
+
+ private:
+  bool CustomSpan() const;
 };
 
 }  // namespace orvanix

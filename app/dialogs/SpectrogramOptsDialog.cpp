@@ -31,20 +31,7 @@ int32_t TSpectrogramOptsDialog::DirectionOfButton(int button) {
 QLayout* TSpectrogramOptsDialog::BuildLayout() {
   using namespace dlgtext;
   QGroupBox* axes = BuildAxes(true);
-  f_.fullSpan = new QRadioButton(Qs(kFullSpan));
-  f_.customSpan = new QRadioButton(Qs(kCustomSpan));
-  auto* spanButtons = new QButtonGroup(this);
-  spanButtons->addButton(f_.fullSpan);
-  spanButtons->addButton(f_.customSpan);
-  auto* span = new QGroupBox(Qs(kSpanGroup));
-  auto* spanLayout = new QHBoxLayout(span);
-  spanLayout->addWidget(f_.fullSpan);
-  spanLayout->addWidget(f_.customSpan);
-  auto enableSpan = [this](bool custom) {
-    c_.start->setEnabled(custom);
-    c_.stop->setEnabled(custom);
-  };
-  connect(f_.customSpan, &QRadioButton::toggled, this, enableSpan);
+  QGroupBox* span = BuildSpan();
 
   f_.up = new QRadioButton(Qs(kDirectionUp));
   f_.down = new QRadioButton(Qs(kDirectionDown));
@@ -104,11 +91,7 @@ QLayout* TSpectrogramOptsDialog::BuildLayout() {
 }
 
 void TSpectrogramOptsDialog::Show(const TSpectrogramOptions& s) {
-  ShowCommon(s.plotTop, s.plotRange, s.startFreqHz, s.stopFreqHz, s.intervalFlag, s.intervalSecs);
-  f_.fullSpan->setChecked(s.useFullSpan != 0);
-  f_.customSpan->setChecked(s.useFullSpan == 0);
-  c_.start->setEnabled(s.useFullSpan == 0);
-  c_.stop->setEnabled(s.useFullSpan == 0);
+  ShowSpanned(s);
   QRadioButton* directions[4] = {f_.up, f_.down, f_.left, f_.right};
   for (int b = 0; b < 4; ++b) directions[b]->setChecked(DirectionOfButton(b) == s.direction);
   f_.fullColor->setChecked(s.colorMode != 1 && s.colorMode != 2);
@@ -121,20 +104,8 @@ void TSpectrogramOptsDialog::Show(const TSpectrogramOptions& s) {
 }
 
 bool TSpectrogramOptsDialog::Validate() {
-  TPlotOptionValues values;
-  const bool custom = f_.customSpan->isChecked();
-  if (!CheckCommon(result_.plotTop, result_.plotRange, result_.startFreqHz, result_.stopFreqHz,
-                   result_.intervalSecs, custom, values)) {
-    return false;
-  }
   TSpectrogramOptions s = result_;
-  s.plotTop = static_cast<float>(values.top);
-  if (logAmplitude_) s.plotRange = static_cast<float>(values.range);
-  s.useFullSpan = custom ? 0 : 1;
-  s.startFreqHz = static_cast<float>(values.startHz);
-  s.stopFreqHz = static_cast<float>(values.stopHz);
-  s.intervalFlag = values.periodic ? 1 : 0;
-  if (values.periodic) s.intervalSecs = static_cast<float>(values.intervalSecs);
+  if (!CheckSpanned(s)) return false;
   QRadioButton* directions[4] = {f_.up, f_.down, f_.left, f_.right};
   for (int b = 0; b < 4; ++b) {
     if (directions[b]->isChecked()) s.direction = DirectionOfButton(b);

@@ -19,8 +19,6 @@ class TSpectrogramOptsDialog : public TPlotOptsDialogBase {
   const TSpectrogramOptions& Result() const { return result_; }
 
   struct Fields {
-    QRadioButton* fullSpan = nullptr;
-    QRadioButton* customSpan = nullptr;
     QRadioButton* up = nullptr;
     QRadioButton* down = nullptr;
     QRadioButton* left = nullptr;

@@ -23,19 +23,7 @@ TSurfaceOptsDialog::TSurfaceOptsDialog(QWidget* parent, const TSurfaceOptions& c
 QLayout* TSurfaceOptsDialog::BuildLayout() {
   using namespace dlgtext;
   QGroupBox* axes = BuildAxes(true);
-  f_.fullSpan = new QRadioButton(Qs(kFullSpan));
-  f_.customSpan = new QRadioButton(Qs(kCustomSpan));
-  auto* spanButtons = new QButtonGroup(this);
-  spanButtons->addButton(f_.fullSpan);
-  spanButtons->addButton(f_.customSpan);
-  auto* span = new QGroupBox(Qs(kSpanGroup));
-  auto* spanLayout = new QHBoxLayout(span);
-  spanLayout->addWidget(f_.fullSpan);
-  spanLayout->addWidget(f_.customSpan);
-  connect(f_.customSpan, &QRadioButton::toggled, this, [this](bool custom) {
-    c_.start->setEnabled(custom);
-    c_.stop->setEnabled(custom);
-  });
+  QGroupBox* span = BuildSpan();
   f_.gradient = new QRadioButton(Qs(kGradient));
   f_.solid = new QRadioButton(Qs(kSolid));
   auto* modeButtons = new QButtonGroup(this);
@@ -67,11 +55,7 @@ QLayout* TSurfaceOptsDialog::BuildLayout() {
 }
 
 void TSurfaceOptsDialog::Show(const TSurfaceOptions& s) {
-  ShowCommon(s.plotTop, s.plotRange, s.startFreqHz, s.stopFreqHz, s.intervalFlag, s.intervalSecs);
-  f_.fullSpan->setChecked(s.useFullSpan != 0);
-  f_.customSpan->setChecked(s.useFullSpan == 0);
-  c_.start->setEnabled(s.useFullSpan == 0);
-  c_.stop->setEnabled(s.useFullSpan == 0);
+  ShowSpanned(s);
   f_.gradient->setChecked(s.colorMode != 1);
   f_.solid->setChecked(s.colorMode == 1);
   f_.backgroundColor->SetColorRef(s.backgroundColor);
@@ -79,23 +63,11 @@ void TSurfaceOptsDialog::Show(const TSurfaceOptions& s) {
 }
 
 bool TSurfaceOptsDialog::Validate() {
-  TPlotOptionValues values;
-  const bool custom = f_.customSpan->isChecked();
-  if (!CheckCommon(result_.plotTop, result_.plotRange, result_.startFreqHz, result_.stopFreqHz,
-                   result_.intervalSecs, custom, values)) {
-    return false;
-  }
   TSurfaceOptions s = result_;
-  s.plotTop = static_cast<float>(values.top);
-  if (logAmplitude_) s.plotRange = static_cast<float>(values.range);
-  s.useFullSpan = custom ? 0 : 1;
-  s.startFreqHz = static_cast<float>(values.startHz);
-  s.stopFreqHz = static_cast<float>(values.stopHz);
+  if (!CheckSpanned(s)) return false;
   s.colorMode = f_.solid->isChecked() ? 1 : 0;
   s.backgroundColor = f_.backgroundColor->ColorRef();
   s.lineColor = f_.lineColor->ColorRef();
-  s.intervalFlag = values.periodic ? 1 : 0;
-  if (values.periodic) s.intervalSecs = static_cast<float>(values.intervalSecs);
   result_ = s;
   return true;
 }

@@ -17,8 +17,6 @@ class TSurfaceOptsDialog : public TPlotOptsDialogBase {
   const TSurfaceOptions& Result() const { return result_; }
 
   struct Fields {
-    QRadioButton* fullSpan = nullptr;
-    QRadioButton* customSpan = nullptr;
     QRadioButton* gradient = nullptr;
     QRadioButton* solid = nullptr;
     TColorButton* backgroundColor = nullptr;

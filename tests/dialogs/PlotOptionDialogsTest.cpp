@@ -47,12 +47,12 @@ TEST(SpectrogramOptsDialog, CommonChecksInOrderAndCustomSpanOnly) {
   c.range->setText("80");
   c.start->setText("9000");
   c.stop->setText("100");
-  ASSERT_TRUE(f.fullSpan->isChecked());
+  ASSERT_TRUE(c.fullSpan->isChecked());
   EXPECT_TRUE(PressOk(dialog));
   EXPECT_EQ(dialog.Result().plotRange, 80.0f);
   EXPECT_EQ(dialog.Result().startFreqHz, 100.0f);  // the stored values stay
   // ... with a custom span they are.
-  f.customSpan->setChecked(true);
+  c.customSpan->setChecked(true);
   EXPECT_FALSE(PressOk(dialog));
   EXPECT_EQ(messages.Only().text, "Stop Frequency must be greater than Start Frequency");
   messages.Clear();
