@@ -102,6 +102,13 @@ std::string TScriptedChooser::Choose(const TFileRequest& request, QWidget*) {
   return answer;
 }
 
+QAction* FindItem(QMenu& menu, const char* text) {
+  for (QAction* action : menu.actions()) {
+    if (action->text() == QString::fromUtf8(text)) return action;
+  }
+  return nullptr;
+}
+
 bool WaitFor(const std::function<bool()>& done, int timeoutMsec) {
   QElapsedTimer clock;
   clock.start();

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QAction>
+#include <QMenu>
 #include <QTemporaryDir>
 #include <deque>
 #include <functional>
@@ -49,6 +51,9 @@ class TScriptedChooser : public TFileChooser {
   std::deque<std::string> answers_;
   std::vector<TFileRequest> requests_;
 };
+
+// The item of `menu` whose text is `text` (with its accelerator marks), or null.
+QAction* FindItem(QMenu& menu, const char* text);
 
 // Processes events until `done` holds or `timeoutMsec` passes; returns `done()`.
 bool WaitFor(const std::function<bool()>& done, int timeoutMsec = 20000);

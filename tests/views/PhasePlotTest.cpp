@@ -156,16 +156,20 @@ ProcessingSettings DelayProcessing() {
   return p;
 }
 
+void ShowAudioBand(TPhasePlot& view) {
+  TPhasePlotOptions o;
+  o.startFreqHz = 20.0f;
+  o.stopFreqHz = 20000.0f;
+  view.SetOptions(o);
+}
+
 TEST(PhasePlot, DelayedSignalGivesTheStraightLineOfTheDelay) {
   constexpr int kDelay = 8;
   test::TFakeViewSource source(DelayProcessing(), test::MakeScaling(0));
   ASSERT_TRUE(source.Ok());
   FeedDelayedNoise(source, kDelay);
   TPhasePlot view(&source);
-  TPhasePlotOptions o;
-  o.startFreqHz = 20.0f;
-  o.stopFreqHz = 20000.0f;
-  view.SetOptions(o);
+  ShowAudioBand(view);
   int checked = 0;
   for (const std::string& line : DataLines(view.ExportText())) {
     double hz = 0, phase = 0;
@@ -191,10 +195,7 @@ TEST(PhasePlot, DelayLineIsDrawnWhereItsPhaseIsAndBreaksAtTheWraps) {
   ASSERT_TRUE(source.Ok());
   FeedDelayedNoise(source, kDelay);
   TPhasePlot view(&source);
-  TPhasePlotOptions o;
-  o.startFreqHz = 20.0f;
-  o.stopFreqHz = 20000.0f;
-  view.SetOptions(o);
+  ShowAudioBand(view);
   const QRect area(0, 0, 800, 400);
   view.resize(area.size());
   for (int ratio : {1, 2}) {

@@ -174,11 +174,9 @@ TEST_F(SegmentCommandsTest, TheTimeSeriesPopupComputesRmsLevelAndCrestFactor) {
     QTimer::singleShot(0, [&] {
       auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
       if (!menu) return;
-      for (QAction* action : menu->actions()) {
-        if (action->text() == label && action->isEnabled()) {
-          found = true;
-          action->trigger();
-        }
+      if (QAction* item = test::FindItem(*menu, label); item && item->isEnabled()) {
+        found = true;
+        item->trigger();
       }
       menu->close();
     });

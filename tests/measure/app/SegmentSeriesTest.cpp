@@ -25,13 +25,6 @@
 namespace orvanix {
 namespace {
 
-QAction* FindItem(QMenu& menu, const char* text) {
-  for (QAction* action : menu.actions()) {
-    if (action->text() == QString::fromUtf8(text)) return action;
-  }
-  return nullptr;
-}
-
 class SegmentSeriesTest : public test::GuiFixture {
  protected:
   void SetUp() override {
@@ -82,7 +75,7 @@ TEST_F(SegmentSeriesTest, InverseFftOfTheSpectrumGivesTheBlockBack) {
   TSpectrumWindow* spectrum = frame_->Windows().Spectrum();
   ASSERT_NE(spectrum, nullptr);
   std::unique_ptr<QMenu> menu = spectrum->Plot()->ContextMenu(0);
-  QAction* inverse = FindItem(*menu, "&Inverse FFT");
+  QAction* inverse = test::FindItem(*menu, "&Inverse FFT");
   ASSERT_NE(inverse, nullptr);
   ASSERT_TRUE(inverse->isEnabled());
   inverse->trigger();
@@ -116,7 +109,7 @@ TEST_F(SegmentSeriesTest, InverseFftOfTheSpectrumGivesTheBlockBack) {
   // Bandwidth and Q from the same pop-up answers in its message box.
   sink_.Clear();
   menu = spectrum->Plot()->ContextMenu(0);
-  QAction* q = FindItem(*menu, "Bandwidth and &Q Factor");
+  QAction* q = test::FindItem(*menu, "Bandwidth and &Q Factor");
   ASSERT_NE(q, nullptr);
   ASSERT_TRUE(q->isEnabled());
   q->trigger();
