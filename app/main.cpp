@@ -1,36 +1,63 @@
-// tessiva: the Orvanix program. It opens its window when there is a display; without one,
-// or when asked with --headless, the analyzer core runs without windows
-// (app/core/Headless.cpp).
+// tessiva: the Orvanix program. Headless command lines (--headless, --help of the headless
+// program, --version, or no display) run here, in a process that never loads Qt's GUI
+// libraries; a command line that opens the window is handed over to tessiva-window, the
+// same program with its windows, in the same process (exec).
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
 #include "app/Modules.h"
 #include "app/core/Headless.h"
-#ifdef ORVANIX_WITH_GUI
-#include "app/gui/WindowedApp.h"
-#endif
 
-int main(int argc, char** argv) {
-  orvanix::RegisterProgramModules();
-#ifdef ORVANIX_WITH_GUI
-  // A plain `tessiva --help` describes both: the window's options, then the headless ones.
+namespace {
+
+#ifdef ORVANIX_WINDOW_PROGRAM_INSTALLED
+// Whether the command line is the windowed program's: it opens the window, or asks for the
+// help that describes it.
+bool ForTheWindow(int argc, char** argv) {
   bool help = false, headless = false;
   for (int i = 1; i < argc; ++i) {
     const std::string a = argv[i];
     help = help || a == "--help" || a == "-h";
     headless = headless || a == "--headless";
   }
-  if (help && !headless) {
-    std::printf("%s\n%s", orvanix::WindowedUsage().c_str(), orvanix::HeadlessUsage().c_str());
-    return 0;
+  if (help) return !headless;
+  return !orvanix::WantsHeadless(argc, argv) && orvanix::HaveDisplay();
+}
+
+// Replaces this process with the windowed program: beside this one in the build tree,
+// under libexec when installed. Returns only when neither could be started.
+void ExecWindowProgram(char** argv) {
+  char self[4096];
+  const ssize_t n = ::readlink("/proc/self/exe", self, sizeof self - 1);
+  if (n <= 0) return;
+  self[n] = '\0';
+  std::string dir(self);
+  dir.erase(dir.find_last_of('/') + 1);
+  int error = 0;
+  for (const std::string& path : {dir + "tessiva-window", dir + ORVANIX_WINDOW_PROGRAM_INSTALLED}) {
+    ::execv(path.c_str(), argv);
+    if (error == 0 || errno != ENOENT) error = errno;
   }
-  if (!orvanix::WantsHeadless(argc, argv) && orvanix::HaveDisplay()) {
-    return orvanix::RunWindowed(argc, argv);
+  std::fprintf(stderr, "tessiva: the window cannot be opened: tessiva-window: %s\n",
+               std::strerror(error));
+}
+#endif
+
+}  // namespace
+
+int main(int argc, char** argv) {
+#ifdef ORVANIX_WINDOW_PROGRAM_INSTALLED
+  if (ForTheWindow(argc, argv)) {
+    ExecWindowProgram(argv);
+    // Without it the analyzer still runs, as it does without a display.
   }
+#endif
+  orvanix::RegisterProgramModules();
   std::vector<char*> args = orvanix::HeadlessArguments(argc, argv);
   return orvanix::RunHeadless(static_cast<int>(args.size()) - 1, args.data());
-#else
-  return orvanix::RunHeadless(argc, argv);
-#endif
 }

@@ -3,6 +3,7 @@
 # program or data file that another part of the tree does not build is left out, not an error.
 #
 #   bin/                                tessiva, tessiva-client
+#   libexec/orvanix/                    tessiva-window (tessiva runs it to open the window)
 #   share/orvanix/                      demo/, noise/, docs/ (user guide), README.md, python/
 #   share/applications, share/metainfo, share/mime/packages, share/icons/hicolor
 #   share/man/man1, share/bash-completion/completions, share/zsh/vendor-completions
@@ -39,6 +40,9 @@ foreach(program ${ORVANIX_INSTALLED_PROGRAMS})
     install(TARGETS ${program} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
   endif()
 endforeach()
+if(TARGET tessiva-window)
+  install(TARGETS tessiva-window RUNTIME DESTINATION ${CMAKE_INSTALL_LIBEXECDIR}/orvanix)
+endif()
 
 # ---- Data the program reads.
 if(TARGET orvanix_demo_wave)

@@ -30,6 +30,7 @@ std::vector<std::string> DataRoots(const std::string& programDir) {
     const QDir program(Q(programDir));
     roots.push_back(QDir::cleanPath(program.filePath("../share/orvanix")).toStdString());
     roots.push_back(QDir::cleanPath(program.filePath("..")).toStdString());
+    roots.push_back(QDir::cleanPath(program.filePath("../../share/orvanix")).toStdString());
   }
   roots.push_back(QDir::cleanPath(QStringLiteral(ORVANIX_SOURCE_TREE)).toStdString());
   return roots;

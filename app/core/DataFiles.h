@@ -5,6 +5,8 @@
 // The places, first match wins:
 //   <program folder>/../share/orvanix   an installed program (prefix/bin/tessiva)
 //   <program folder>/..                 a build folder (build/app/tessiva, build/demo/...)
+//   <program folder>/../../share/orvanix  the installed windowed program
+//                                       (prefix/libexec/orvanix/tessiva-window)
 //   the source tree it was built from   the user guide of a program run from its build
 // Names are relative and the same in every place: "demo/orvanix-demo.wav",
 // "docs/guide/getting-started.md", "README.md".

@@ -46,6 +46,13 @@ bool HasModuleOption(const THeadlessOptions& options, std::string_view name);
 std::string HeadlessUsage();
 // Whether the command line asks for the headless program (or for help/version).
 bool WantsHeadless(int argc, char** argv);
+// Whether there is a display to open windows on: $DISPLAY or $WAYLAND_DISPLAY set, or a
+// QT_QPA_PLATFORM chosen.
+bool HaveDisplay();
+// The arguments for the headless program when a windowed command line falls back to it:
+// the windowed-only options (--demo) are dropped. The pointers point into argv; the list
+// ends with nullptr.
+std::vector<char*> HeadlessArguments(int argc, char** argv);
 // Runs the headless program; returns the process exit code. Creates the
 // QCoreApplication itself.
 int RunHeadless(int argc, char** argv);

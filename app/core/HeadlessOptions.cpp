@@ -281,6 +281,24 @@ bool HasModuleOption(const THeadlessOptions& options, std::string_view name) {
                      [name](const auto& option) { return option.first == name; });
 }
 
+bool HaveDisplay() {
+  const auto set = [](const char* name) {
+    const char* value = std::getenv(name);
+    return value && *value;
+  };
+  return set("DISPLAY") || set("WAYLAND_DISPLAY") || set("QT_QPA_PLATFORM");
+}
+
+std::vector<char*> HeadlessArguments(int argc, char** argv) {
+  std::vector<char*> args;
+  for (int i = 0; i < argc; ++i) {
+    if (i > 0 && std::string(argv[i]) == "--demo") continue;
+    args.push_back(argv[i]);
+  }
+  args.push_back(nullptr);
+  return args;
+}
+
 bool WantsHeadless(int argc, char** argv) {
   for (int i = 1; i < argc; ++i) {
     const std::string a = argv[i];

@@ -25,11 +25,6 @@ namespace orvanix {
 
 namespace {
 
-bool Set(const char* name) {
-  const char* value = std::getenv(name);
-  return value && *value;
-}
-
 // Ctrl+C in the terminal and the session's SIGTERM close the window the way its close
 // button does, so the settings are saved. The handler only writes a byte to a socket; the
 // main loop reads it.
@@ -109,20 +104,6 @@ TWindowedOptions ParseWindowedCommandLine(const std::vector<std::string>& args) 
     }
   }
   return o;
-}
-
-bool HaveDisplay() {
-  return Set("DISPLAY") || Set("WAYLAND_DISPLAY") || Set("QT_QPA_PLATFORM");
-}
-
-std::vector<char*> HeadlessArguments(int argc, char** argv) {
-  std::vector<char*> args;
-  for (int i = 0; i < argc; ++i) {
-    if (i > 0 && std::string(argv[i]) == "--demo") continue;
-    args.push_back(argv[i]);
-  }
-  args.push_back(nullptr);
-  return args;
 }
 
 int RunWindowed(int argc, char** argv) {

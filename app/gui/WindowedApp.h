@@ -21,12 +21,6 @@ struct TWindowedOptions {
 TWindowedOptions ParseWindowedCommandLine(const std::vector<std::string>& args);
 std::string WindowedUsage();
 
-// Whether there is a display to open windows on.
-bool HaveDisplay();
-// The arguments for the headless program when a windowed command line falls back to it:
-// the windowed-only options (--demo) are dropped. The pointers point into argv.
-std::vector<char*> HeadlessArguments(int argc, char** argv);
-
 // Runs the windowed program; returns the process exit code. Creates the QApplication.
 int RunWindowed(int argc, char** argv);
 

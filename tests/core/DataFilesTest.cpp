@@ -49,6 +49,12 @@ TEST_F(DataFilesTest, BuildFolderIsFoundAndAnInstalledCopyComesFirst) {
   EXPECT_EQ(FindDataFile(kDemoRecording, app), installed);
 }
 
+TEST_F(DataFilesTest, TheInstalledWindowProgramFindsTheInstalledData) {
+  const std::string libexec = Dir("usr/libexec/orvanix");
+  const std::string demo = Make("usr/share/orvanix/demo/orvanix-demo.wav");
+  EXPECT_EQ(FindDataFile(kDemoRecording, libexec), demo);
+}
+
 TEST_F(DataFilesTest, SourceTreeIsTheLastPlace) {
   // A program folder with nothing around it still finds the guide of the tree it was built
   // from (a program run from its build folder opens the guide from the sources).
@@ -57,7 +63,7 @@ TEST_F(DataFilesTest, SourceTreeIsTheLastPlace) {
   ASSERT_TRUE(fs::exists(source));
   EXPECT_EQ(FindDataFile("docs/guide/getting-started.md", lonely), fs::canonical(source).string());
   const std::vector<std::string> roots = DataRoots(lonely);
-  ASSERT_EQ(roots.size(), 3u);
+  ASSERT_EQ(roots.size(), 4u);
   EXPECT_EQ(fs::path(roots.back()), fs::canonical(ORVANIX_SOURCE_DIR));
 }
 

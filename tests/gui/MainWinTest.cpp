@@ -13,6 +13,7 @@
 
 #include "app/core/Commands.h"
 #include "app/core/CoreTexts.h"
+#include "app/core/Headless.h"
 #include "app/gui/CommandMenus.h"
 #include "app/gui/Placement.h"
 #include "app/gui/StatusBar.h"

@@ -22,6 +22,11 @@ run() {
 }
 
 [ -x "$program" ] || fail "$program is not installed"
+# The headless program starts without Qt's GUI libraries (they are half its start-up); the
+# window is the program under libexec, which tessiva hands windowed command lines to.
+! readelf -d "$program" | grep -Eq 'NEEDED.*libQt6(Widgets|Gui)' ||
+  fail "bin/tessiva loads Qt's GUI libraries"
+[ -x "$prefix/libexec/orvanix/tessiva-window" ] || fail "the windowed program is not installed"
 
 # --version: the build's version first, then the libraries in use.
 run "$program" --version >"$scratch/version.txt" || fail "tessiva --version failed"
