@@ -79,13 +79,16 @@ class TDataLinks : public QObject, public TSliceSource {
   // "rpm = %f, trace = %d" of the trace shown last (diagnostics).
   const std::string& LastShown() const { return lastShown_; }
   // The RPM track at `frequencyHz` as the time series the core shows (the view opened when
-  // the GUI can); false without traces.
+  // it is closed and the GUI can; an open one stays where it is); false without traces.
   bool ShowRpmTrack(double frequencyHz);
   // The time a linked spectrum of order tracking is stamped with: RPM / 1000 s.
   static double TraceTime(double rpm);
   // ---- TSliceSource (while an order-tracking link has supplied traces) ----
   void RedisplaySlices(int32_t windowKind) override;
   void ShowAtTime(int32_t windowKind, double timeSecs) override;
+  // In order tracking: the RPM track at the clicked frequency, remembered for the sets to
+  // come.
+  void ShowAtFrequency(double frequencyHz) override;
   // Loads trace `index` into `left` and `right` (either may be null); false beyond the count.
   bool LoadTrace(size_t index, class TSpectralData* left, class TSpectralData* right) const;
 

@@ -1,9 +1,11 @@
 // The RPM traces in the views: while an order-tracking link supplies the data, a click in the
 // spectrogram or 3-D surface shows the trace nearest the clicked RPM, a redisplay of either
 // view draws every row from the trace nearest its RPM, and the time series shows the RPM
-// track of the last frequency asked for. Linked spectra are stamped with their RPM / 1000 as
-// their time, so that a slice view's millisecond axis reads RPM, as the track's does.
+// track of the last frequency asked for (a click in the spectrum view asks). Linked spectra are
+// stamped with their RPM / 1000 as their time, so that a slice view's millisecond axis reads RPM,
+// as the track's does.
 #include <algorithm>
+#include <cmath>
 #include <memory>
 
 #include "app/core/AnalyzerCore.h"
@@ -26,6 +28,13 @@ double TDataLinks::TraceTime(double rpm) {
 void TDataLinks::ShowAtTime(int32_t windowKind, double timeSecs) {
   (void)windowKind;
   if (ShowNearestTrace(timeSecs * kRpmTrackScale)) core_.ShowWindow(kWindowSpectrum);
+}
+
+void TDataLinks::ShowAtFrequency(double frequencyHz) {
+  if (!orderTracking_ || !std::isfinite(frequencyHz) || frequencyHz < 0) return;
+  // Remembered even when nothing can be drawn now: the next set draws it.
+  trackFrequency_ = frequencyHz;
+  if (!Busy()) ShowRpmTrack(frequencyHz);
 }
 
 void TDataLinks::RedisplaySlices(int32_t windowKind) {
@@ -81,7 +90,9 @@ bool TDataLinks::ShowRpmTrack(double frequencyHz) {
   series.samples[0] = std::move(track.samples[0]);
   series.samples[1] = std::move(track.samples[1]);
   core_.ShowComputedSeries(std::move(series));
-  core_.ShowWindow(kWindowTimeSeries);
+  // An open view is redrawn where it is: raising it with every set, or at every click in
+  // the spectrum view, would take the front from whatever window the user works in.
+  if (!core_.IsWindowOpen(kWindowTimeSeries)) core_.ShowWindow(kWindowTimeSeries);
   return true;
 }
 

@@ -176,6 +176,9 @@ class TOrvanePlot : public TPlotBase {
   // The user asked for the "Overlay Management" dialog.
   void OverlaysRequested();
   void HelpRequested();
+  // A plain left click in a pane (not a drag that zooms or moves the cursor) placed the
+  // measurement cursor: its frequency, as the cursor's readout shows it.
+  void ClickedAtFrequency(double hz);
   // The pop-up menu is built; other tools may add their items.
   void ContextMenuAboutToShow(QMenu* menu);
 

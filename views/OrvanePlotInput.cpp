@@ -1,6 +1,7 @@
 // Mouse, keyboard and context menus of the spectrum view: the measurement cursor (click to
-// place, drag to move), zoom (drag across the plot to select a range, double-click or the
-// context menu to zoom out) and the commands of the two context menus.
+// place, drag to move; a click also tells the owner its frequency), zoom (drag across the
+// plot to select a range, double-click or the context menu to zoom out) and the commands of
+// the two context menus.
 #include <QClipboard>
 #include <QContextMenuEvent>
 #include <QFileDialog>
@@ -79,8 +80,11 @@ void TOrvanePlot::mouseReleaseEvent(QMouseEvent* event) {
     return;
   }
   const QPoint p = event->position().toPoint();
+  bool clicked = false;
   if (draggingCursor_) {
     draggingCursor_ = false;
+    // A press on the cursor line that did not move is a click at that place.
+    clicked = std::abs(p.x() - pressPoint_.x()) <= kDragThreshold;
   } else if (selecting_) {
     selecting_ = false;
     const PaneGeometry g = Geometry(rect(), 0);
@@ -95,10 +99,13 @@ void TOrvanePlot::mouseReleaseEvent(QMouseEvent* event) {
     if (pane >= 0) {
       cursorPane_ = pane;
       MoveCursorTo(p);
+      clicked = true;
     }
   }
   pressed_ = false;
   SetCursorKind(PaneAt(p) >= 0 ? CursorKind::Plot : CursorKind::Arrow);
+  // Last: the owner may open or raise other windows in answer.
+  if (clicked && cursorActive_) emit ClickedAtFrequency(CursorHz());
 }
 
 void TOrvanePlot::mouseDoubleClickEvent(QMouseEvent* event) {

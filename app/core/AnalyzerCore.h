@@ -449,6 +449,9 @@ class TAnalyzerCore {
   // A left click at `timeSecs` inside a slice view's plot area: the spectrum and the time
   // series at that time.
   void ShowAtTime(WindowKind kind, double timeSecs);
+  // A plain left click at `frequencyHz` in the spectrum view's plot: a data link that keeps
+  // RPM traces draws their track at that frequency; otherwise nothing happens.
+  void ShowAtFrequency(double frequencyHz);
 
   // ---- long operations (segment rebuilds) ----
   // Runs `step` until it returns false or a cancel is requested, then `done(cancelled)`.

@@ -47,7 +47,8 @@ struct TComputedSeries {
 // Where the slices of the spectrogram and 3-D surface come from outside the run loop: the
 // recording (the segment analyses) or an external program's data link. The core hands a
 // slice view's redisplay and a click in it to the link while one is set
-// (TAnalyzerCore::SetLinkedData), else to the recording's source.
+// (TAnalyzerCore::SetLinkedData), else to the recording's source; a click in the spectrum
+// view goes to the link alone.
 class TSliceSource {
  public:
   virtual ~TSliceSource() = default;
@@ -56,6 +57,9 @@ class TSliceSource {
   virtual void RedisplaySlices(int32_t windowKind) = 0;
   // The spectrum and time series at `timeSecs`, clicked in a slice view.
   virtual void ShowAtTime(int32_t windowKind, double timeSecs) = 0;
+  // `frequencyHz` was clicked in the spectrum view (where the click put the measurement
+  // cursor). Only a source that draws something per frequency has an answer.
+  virtual void ShowAtFrequency(double frequencyHz) { (void)frequencyHz; }
 };
 
 }  // namespace orvanix

@@ -94,6 +94,11 @@ void TAnalyzerCore::ShowAtTime(WindowKind kind, double timeSecs) {
   }
 }
 
+void TAnalyzerCore::ShowAtFrequency(double frequencyHz) {
+  if (!std::isfinite(frequencyHz)) return;
+  if (impl_->linkedData) impl_->linkedData->ShowAtFrequency(frequencyHz);
+}
+
 void TAnalyzerCore::Impl::FinishLong(const std::shared_ptr<LongOperation>& op) {
   if (longOperation == op) longOperation.reset();
   owner.SetProgress(-1);

@@ -24,6 +24,9 @@ TSpectrumWindow::TSpectrumWindow(TAnalyzerCore& core, QWidget* parent)
   connect(plot_, &TOrvanePlot::OverlaysRequested, this, &TSpectrumWindow::OverlaysRequested);
   connect(plot_, &TOrvanePlot::HelpRequested, this, &TSpectrumWindow::HelpRequested);
   connect(plot_, &TOrvanePlot::ClearSpectrumRequested, this, &TSpectrumWindow::ClearRequested);
+  // A data link keeping RPM traces draws their track at the clicked frequency.
+  connect(plot_, &TOrvanePlot::ClickedAtFrequency, this,
+          [this](double hz) { core_.ShowAtFrequency(hz); });
   // Through the frame when there is one, so that its checks and reporting apply.
   auto run = [this](int32_t command) {
     if (auto* frame = qobject_cast<TMainWin*>(window())) {

@@ -7,6 +7,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <cmath>
+#include <vector>
 
 #include "ViewTestHelpers.h"
 #include "views/OrvanePlot.h"
@@ -91,6 +92,33 @@ TEST_F(SpectrumInputTest, ClickPlacesAndDragMovesTheCursor) {
   QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
   QCoreApplication::sendEvent(&plot_, &escape);
   EXPECT_FALSE(plot_.CursorActive());
+}
+
+TEST_F(SpectrumInputTest, OnlyAPlainClickTellsTheOwnerItsFrequency) {
+  ASSERT_TRUE(source_.Ok());
+  std::vector<double> told;
+  QObject::connect(&plot_, &TOrvanePlot::ClickedAtFrequency,
+                   [&](double hz) { told.push_back(hz); });
+  const int y = pane_.center().y();
+  const QPoint p(XOf(3000.0), y);
+  Click(p);
+  ASSERT_EQ(told.size(), 1u);
+  EXPECT_NEAR(told[0], HzAt(p.x()), 1e-3);
+  EXPECT_EQ(told[0], plot_.CursorHz());
+
+  // Moving the cursor chooses no frequency; a click on the cursor line does.
+  const QPoint moved(XOf(9000.0), y);
+  Drag(QPoint(p.x() + 1, y), moved);
+  EXPECT_EQ(told.size(), 1u);
+  Click(moved);
+  ASSERT_EQ(told.size(), 2u);
+  EXPECT_NEAR(told[1], HzAt(moved.x()), 1e-3);
+
+  // Neither does a zoom, or a click outside the panes.
+  Drag(QPoint(XOf(12000.0), y), QPoint(XOf(15000.0), y));
+  ASSERT_TRUE(plot_.Zoomed());
+  Click(QPoint(2, 2));
+  EXPECT_EQ(told.size(), 2u);
 }
 
 TEST_F(SpectrumInputTest, ClicksOutsideThePanesDoNothing) {

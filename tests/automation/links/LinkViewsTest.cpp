@@ -113,6 +113,32 @@ TEST_F(LinkViewsTest, TheTimeSeriesFollowsTheRpmTrackOfTheLastFrequency) {
   core_->AttachWindow(kWindowTimeSeries, nullptr);
 }
 
+TEST_F(LinkViewsTest, AClickInTheSpectrumViewMovesTheTrackToItsFrequency) {
+  TSliceViewProbe series(0, 0, 0);
+  core_->AttachWindow(kWindowTimeSeries, &series);
+  Traces(3);
+  // Order 20 of 800 rpm (266.7 Hz, line 6) on the right; order 20 of 600 and 700 rpm lies
+  // on line 5, and nothing on the left reaches line 6 in this sweep.
+  core_->ShowAtFrequency(20 * 800 / 60.0);
+  const TComputedSeries* track = core_->ComputedSeries();
+  ASSERT_NE(track, nullptr);
+  ASSERT_EQ(track->Count(), 10u);  // 1.25 x 800 / 100
+  auto expectTrack = [&](const TComputedSeries& t, size_t peak) {
+    for (size_t i = 0; i < t.Count(); ++i) {
+      EXPECT_NEAR(t.Value(1, i), i == peak ? 0.5 : 0.0, 1e-6) << i;
+      EXPECT_NEAR(t.Value(0, i), 0.0, 1e-6) << i;
+    }
+  };
+  expectTrack(*track, 8);
+  // The next set (900 rpm: order 20 on line 7) draws the track at the clicked frequency again.
+  Step();
+  track = core_->ComputedSeries();
+  ASSERT_NE(track, nullptr);
+  ASSERT_EQ(track->Count(), 11u);
+  expectTrack(*track, 8);
+  core_->AttachWindow(kWindowTimeSeries, nullptr);
+}
+
 TEST_F(LinkViewsTest, ANewPasteLinkDropsTheOldTraces) {
   Traces(2);
   EXPECT_EQ(core_->LinkedData(), &Links());
