@@ -32,6 +32,9 @@ inline constexpr const char* kErrorUnknownTopic = "unknown service or topic";
 inline constexpr const char* kLinkFailure = "Failure linking to %s";
 inline constexpr const char* kLinkItemMissing =
     "The following DDE data is not available:\rServer: %s\rTopic: %s\rItem: %s";
+inline constexpr const char* kLinkToItself =
+    "Failure linking to %s: that is this analyzer's own automation service. Its data would be "
+    "analysed again and sent back to it without end.";
 inline constexpr const char* kLinkPropertyMissing = "DDE item not available:Item: %s";
 inline constexpr const char* kLinkEndedClosed =
     "The data link to %s ended: the server closed the connection.";

@@ -64,8 +64,21 @@ void TDataLinks::Disconnect() {
   phase_ = Phase::Idle;
 }
 
+bool TDataLinks::LinksToItself(const std::string& service) const {
+  std::string error;
+  const std::string path = LinkSocketPath(service, error);
+  return !path.empty() && server_.Listening() && path == server_.SocketPath();
+}
+
 bool TDataLinks::PasteLink(const TLinkAddress& link, const std::string& clipboardText) {
   if (core_.Mode() != kModeRealTime) return false;
+  // Our own items are posted after every block, a linked one's too: taken back in as
+  // samples, each would make the next block, without end. Refused before anything changes,
+  // so that the link there was goes on.
+  if (!SameName(link.server, kMultiLinkApplication) && LinksToItself(link.server)) {
+    Report(Format(kLinkToItself, link.server.c_str()));
+    return true;
+  }
   if (core_.IsRunning()) core_.Stop();
   Disconnect();
   // The traces of an earlier test no longer stand for the views.

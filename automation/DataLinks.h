@@ -40,7 +40,9 @@ class TDataLinks : public QObject, public TSliceSource {
 
   // Paste Link with what the clipboard held: the "Link" format's three strings and its text.
   // Only in Real-Time mode (false otherwise); stops a running analyzer, ends the links there
-  // were, and connects. The outcome comes later: Active(), or a message.
+  // were, and connects. The outcome comes later: Active(), or a message. A plain link to our
+  // own automation service (the spectrum view's "Copy as Text" offers one) is refused with a
+  // message and changes nothing: its data would come back as our input without end.
   bool PasteLink(const TLinkAddress& link, const std::string& clipboardText);
   // Ends every link (the traces stay for the views).
   void Disconnect();
@@ -98,6 +100,8 @@ class TDataLinks : public QObject, public TSliceSource {
     bool slot = false;  // holds one of the server's conversation slots
   };
 
+  // Whether `service` is found where our own server listens.
+  bool LinksToItself(const std::string& service) const;
   // Opens a conversation holding a slot and asks for the item's hot link; `done(error)`
   // with an empty error when linked, else the message to show.
   void Connect(int index, const TLinkAddress& address, std::function<void(std::string)> done);

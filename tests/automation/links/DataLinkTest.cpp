@@ -47,6 +47,31 @@ TEST_F(DataLinkTest, PlainLinkFailuresSayWhatFailed) {
   EXPECT_EQ(publisher_->Conversations(), 0);
 }
 
+TEST_F(DataLinkTest, APlainLinkToOurOwnServiceIsRefusedAndTheLinkThereWasGoesOn) {
+  StartPublisher();
+  ASSERT_TRUE(Paste({"ZAVO", "Signals", "Sine"}));
+  // Where the link finds service Tessiva is where this analyzer serves (the name in any case).
+  ::setenv(kSocketEnvironment, SocketPath().c_str(), 1);
+  EXPECT_TRUE(Links().PasteLink({"TESSIVA", "Data", "Spectrum"}, {}));
+  Settle();
+  ::unsetenv(kSocketEnvironment);
+  EXPECT_TRUE(sink_.Contains(
+      "Failure linking to TESSIVA: that is this analyzer's own automation service. Its data "
+      "would be analysed again and sent back to it without end."));
+  EXPECT_TRUE(Links().Active());
+  EXPECT_EQ(Module().Server().LinkSlots(), 1);
+  ASSERT_EQ(publisher_->Conversations(), 1);
+  // The sine still comes in as samples.
+  TPumpedClient watcher;
+  ASSERT_TRUE(watcher.Connect(SocketPath()));
+  ASSERT_EQ(watcher.Ask("advise Peak Frequency").head, "answer ok");
+  publisher_->Publish();
+  const TMessage update = watcher.Next();
+  ASSERT_TRUE(update.received);
+  const ProcessingSettings& p = core_->Engine().settings;
+  EXPECT_NEAR(std::atof(update.data.c_str()), p.format.sampleRate / 32.0, p.BinWidth());
+}
+
 TEST_F(DataLinkTest, PasteLinkOnlyInRealTimeMode) {
   StartPublisher();
   ASSERT_TRUE(core_->OpenWave(ToneFile("tone.wav", 8192)));
