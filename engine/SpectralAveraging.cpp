@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "engine/Fft.h"
 #include "engine/SpectralData.h"
 
 namespace orvanix {
@@ -42,8 +43,9 @@ enum class Running {
 // Each bin is independent and the branches are template arguments, so the compiler turns
 // the loop into vector code; every value is computed by the same operations as before.
 template <bool kCross, bool kVector, bool kHold, Running kRunning>
-void Recursive(const float* __restrict z, float* __restrict running, float* __restrict power,
-               float* __restrict complex, uint32_t last, float n) {
+[[gnu::always_inline]] inline void Recursive(const float* __restrict z, float* __restrict running,
+                                             float* __restrict power, float* __restrict complex,
+                                             uint32_t last, float n) {
   const float previous = n - 1.f;
   for (size_t i = 0; i < last; ++i) {
     const float re = z[2 * i], im = z[2 * i + 1];
@@ -72,8 +74,9 @@ void Recursive(const float* __restrict z, float* __restrict running, float* __re
 }
 
 template <bool kCross, bool kVector>
-void RecursiveFor(bool hold, Running mode, const float* z, float* running, float* power,
-                  float* complex, uint32_t last, float n) {
+[[gnu::always_inline]] inline void RecursiveFor(bool hold, Running mode, const float* z,
+                                                float* running, float* power, float* complex,
+                                                uint32_t last, float n) {
   switch (mode) {
     case Running::kNone:
       hold ? Recursive<kCross, kVector, true, Running::kNone>(z, running, power, complex, last, n)
@@ -88,6 +91,56 @@ void RecursiveFor(bool hold, Running mode, const float* z, float* running, float
       Recursive<kCross, kVector, false, Running::kRatio>(z, running, power, complex, last, n);
       break;
   }
+}
+
+// Every variant of the recursion, compiled once for the baseline instruction set and, on
+// x86-64, once more for AVX2 (eight bins per instruction instead of four; the divisions
+// dominate). Both round every operation the same way: no contraction into fused
+// multiply-adds, the same operations in the same order.
+struct RecursiveArgs {
+  bool cross, vector, hold;
+  Running mode;
+  const float* z;
+  float *running, *power, *complex;
+  uint32_t last;
+  float n;
+};
+
+[[gnu::always_inline]] inline void RecursiveAll(const RecursiveArgs& a) {
+  if (a.cross) {
+    a.vector
+        ? RecursiveFor<true, true>(a.hold, a.mode, a.z, a.running, a.power, a.complex, a.last, a.n)
+        : RecursiveFor<true, false>(a.hold, a.mode, a.z, a.running, a.power, a.complex, a.last,
+                                    a.n);
+  } else {
+    a.vector
+        ? RecursiveFor<false, true>(a.hold, a.mode, a.z, a.running, a.power, a.complex, a.last, a.n)
+        : RecursiveFor<false, false>(a.hold, a.mode, a.z, a.running, a.power, a.complex, a.last,
+                                     a.n);
+  }
+}
+
+void RecursiveBaseline(const RecursiveArgs& a) {
+  RecursiveAll(a);
+}
+
+#if defined(__x86_64__) && defined(__GNUC__)
+#define ORVANIX_AVERAGE_AVX2 1
+__attribute__((target("avx2"))) void RecursiveAvx2(const RecursiveArgs& a) {
+  RecursiveAll(a);
+}
+#endif
+
+// The AVX2 loops run where the transform runs its AVX2 kernel: the same run-time check, and
+// the tests that run every transform kernel run both kinds of averaging with them.
+void RecursiveStep(const RecursiveArgs& a) {
+#ifdef ORVANIX_AVERAGE_AVX2
+  if (ActiveFftKernel() == FftKernel::kAvx2) {
+    RecursiveAvx2(a);
+    return;
+  }
+#endif
+  RecursiveBaseline(a);
 }
 
 // The index of the largest of p[from .. end - 1] above -1 (the first of equal ones), or
@@ -247,19 +300,18 @@ void TSpectralData::Average(bool bandMean) {
   if (ring_) {
     AverageRing(running, hold);
   } else {
-    const float n = static_cast<float>(count_);
-    const Running mode = ratio ? Running::kRatio : (running ? Running::kWrite : Running::kNone);
-    const float* z = block_.data();
-    float* p = power_.data();
-    float* c = complex_.data();
-    const bool vector = averageType_ == kAverageVector;
-    if (crossSpectrum_) {
-      vector ? RecursiveFor<true, true>(hold, mode, z, running, p, c, last, n)
-             : RecursiveFor<true, false>(hold, mode, z, running, p, c, last, n);
-    } else {
-      vector ? RecursiveFor<false, true>(hold, mode, z, running, p, c, last, n)
-             : RecursiveFor<false, false>(hold, mode, z, running, p, c, last, n);
-    }
+    RecursiveArgs a;
+    a.cross = crossSpectrum_;
+    a.vector = averageType_ == kAverageVector;
+    a.hold = hold;
+    a.mode = ratio ? Running::kRatio : (running ? Running::kWrite : Running::kNone);
+    a.z = block_.data();
+    a.running = running;
+    a.power = power_.data();
+    a.complex = complex_.data();
+    a.last = last;
+    a.n = static_cast<float>(count_);
+    RecursiveStep(a);
   }
   TrackPeakBin();
   // A ratio result recomputes its bands from the ratio itself.

@@ -23,6 +23,7 @@
 #include <functional>
 #include <map>
 #include <string>
+#include <tuple>
 
 #include "ReferenceSpectraHelpers.h"
 #include "engine/Fft.h"
@@ -171,10 +172,25 @@ TEST(ReferenceSpectra, StoredFileReadsBackCompletely) {
   for (const auto& [name, count] : seen) EXPECT_EQ(count, 1) << name;
 }
 
-class ReferenceCaseTest : public testing::TestWithParam<size_t> {};
+// The second parameter runs the case on a baseline (SSE2 or portable) kernel: the averaging
+// has AVX2 loops of its own that run only beside the AVX2 transform, and the baseline ones
+// must match the stored output just as well.
+class ReferenceCaseTest : public testing::TestWithParam<std::tuple<size_t, bool>> {
+ protected:
+  void SetUp() override {
+    if (!std::get<1>(GetParam())) return;
+    for (FftKernel k : {FftKernel::kSse2, FftKernel::kPortable}) {
+      if (SelectFftKernel(k)) break;
+    }
+  }
+  void TearDown() override { SelectFftKernel(active_); }
+
+ private:
+  const FftKernel active_ = ActiveFftKernel();
+};
 
 TEST_P(ReferenceCaseTest, MatchesStoredOutput) {
-  const ReferenceCase& c = ReferenceCases()[GetParam()];
+  const ReferenceCase& c = ReferenceCases()[std::get<0>(GetParam())];
   const ReferenceRecord* stored = FindStored(c.name);
   ASSERT_NE(stored, nullptr) << c.name << " is not in " << kReferencePath;
   bool ok = false;
@@ -201,16 +217,18 @@ TEST_P(ReferenceCaseTest, MatchesStoredOutput) {
   }
 }
 
-std::string CaseName(const testing::TestParamInfo<size_t>& info) {
-  std::string name = ReferenceCases()[info.param].name;
+std::string CaseName(const testing::TestParamInfo<std::tuple<size_t, bool>>& info) {
+  std::string name = ReferenceCases()[std::get<0>(info.param)].name;
   for (char& ch : name) {
     if (!std::isalnum(static_cast<unsigned char>(ch))) ch = '_';
   }
-  return name;
+  return std::get<1>(info.param) ? name + "_baseline" : name;
 }
 
 INSTANTIATE_TEST_SUITE_P(AllCases, ReferenceCaseTest,
-                         testing::Range(size_t{0}, ReferenceCases().size()), CaseName);
+                         testing::Combine(testing::Range(size_t{0}, ReferenceCases().size()),
+                                          testing::Bool()),
+                         CaseName);
 
 // Every vector kernel of this build and processor (scalar, portable, SSE2, AVX2) against
 // the same stored output.
