@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <cstring>
 
-#include "engine/Fft.h"
 #include "engine/SpectralData.h"
+#include "engine/WideLoops.h"
 
 namespace orvanix {
 
@@ -93,10 +93,8 @@ template <bool kCross, bool kVector>
   }
 }
 
-// Every variant of the recursion, compiled once for the baseline instruction set and, on
-// x86-64, once more for AVX2 (eight bins per instruction instead of four; the divisions
-// dominate). Both round every operation the same way: no contraction into fused
-// multiply-adds, the same operations in the same order.
+// Every variant of the recursion; run through RunWide (engine/WideLoops.h), where the
+// AVX2 copy takes eight bins per instruction and the divisions dominate.
 struct RecursiveArgs {
   bool cross, vector, hold;
   Running mode;
@@ -106,41 +104,18 @@ struct RecursiveArgs {
   float n;
 };
 
-[[gnu::always_inline]] inline void RecursiveAll(const RecursiveArgs& a) {
-  if (a.cross) {
-    a.vector
-        ? RecursiveFor<true, true>(a.hold, a.mode, a.z, a.running, a.power, a.complex, a.last, a.n)
-        : RecursiveFor<true, false>(a.hold, a.mode, a.z, a.running, a.power, a.complex, a.last,
-                                    a.n);
+[[gnu::always_inline]] inline void RecursiveAll(const RecursiveArgs* a) {
+  if (a->cross) {
+    a->vector ? RecursiveFor<true, true>(a->hold, a->mode, a->z, a->running, a->power, a->complex,
+                                         a->last, a->n)
+              : RecursiveFor<true, false>(a->hold, a->mode, a->z, a->running, a->power, a->complex,
+                                          a->last, a->n);
   } else {
-    a.vector
-        ? RecursiveFor<false, true>(a.hold, a.mode, a.z, a.running, a.power, a.complex, a.last, a.n)
-        : RecursiveFor<false, false>(a.hold, a.mode, a.z, a.running, a.power, a.complex, a.last,
-                                     a.n);
+    a->vector ? RecursiveFor<false, true>(a->hold, a->mode, a->z, a->running, a->power, a->complex,
+                                          a->last, a->n)
+              : RecursiveFor<false, false>(a->hold, a->mode, a->z, a->running, a->power, a->complex,
+                                           a->last, a->n);
   }
-}
-
-void RecursiveBaseline(const RecursiveArgs& a) {
-  RecursiveAll(a);
-}
-
-#if defined(__x86_64__) && defined(__GNUC__)
-#define ORVANIX_AVERAGE_AVX2 1
-__attribute__((target("avx2"))) void RecursiveAvx2(const RecursiveArgs& a) {
-  RecursiveAll(a);
-}
-#endif
-
-// The AVX2 loops run where the transform runs its AVX2 kernel: the same run-time check, and
-// the tests that run every transform kernel run both kinds of averaging with them.
-void RecursiveStep(const RecursiveArgs& a) {
-#ifdef ORVANIX_AVERAGE_AVX2
-  if (ActiveFftKernel() == FftKernel::kAvx2) {
-    RecursiveAvx2(a);
-    return;
-  }
-#endif
-  RecursiveBaseline(a);
 }
 
 // The index of the largest of p[from .. end - 1] above -1 (the first of equal ones), or
@@ -311,7 +286,7 @@ void TSpectralData::Average(bool bandMean) {
     a.complex = complex_.data();
     a.last = last;
     a.n = static_cast<float>(count_);
-    RecursiveStep(a);
+    RunWide<RecursiveAll>(&a);
   }
   TrackPeakBin();
   // A ratio result recomputes its bands from the ratio itself.

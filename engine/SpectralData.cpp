@@ -10,6 +10,7 @@
 #include "engine/Messages.h"
 #include "engine/Smoothing.h"
 #include "engine/SpectrumTexts.h"
+#include "engine/WideLoops.h"
 
 namespace orvanix {
 
@@ -20,6 +21,33 @@ constexpr uint32_t kFirstPeakBin = 5;
 
 inline float SquaredMagnitude(float re, float im) {
   return re * re + im * im;
+}
+
+// The ratios of a complex transfer function and of coherence for bins [0, n), with whether
+// each is defined: loops without branches, run through RunWide (engine/WideLoops.h).
+[[gnu::always_inline]] inline void TransferRatios(const float* __restrict d,
+                                                  const float* __restrict c,
+                                                  double* __restrict value,
+                                                  uint8_t* __restrict defined, size_t n) {
+  for (size_t i = 0; i < n; ++i) {
+    const double divisor = d[i];
+    const double re = c[2 * i] / divisor, im = c[2 * i + 1] / divisor;
+    value[i] = re * re + im * im;
+    defined[i] = divisor > 0.0;
+  }
+}
+
+[[gnu::always_inline]] inline void CoherenceRatios(const float* __restrict px,
+                                                   const float* __restrict py,
+                                                   const float* __restrict c,
+                                                   double* __restrict value,
+                                                   uint8_t* __restrict defined, size_t n) {
+  for (size_t i = 0; i < n; ++i) {
+    const double d = double{px[i]} * py[i];
+    const double re = c[2 * i], im = c[2 * i + 1];
+    value[i] = (re * re + im * im) / d;
+    defined[i] = d != 0.0;
+  }
 }
 
 }  // namespace
@@ -276,17 +304,9 @@ void TSpectralData::ComplexTransfer(const TSpectralData& reference) {
   // function (the first call replaces the cross-spectrum magnitudes left by Average).
   const bool held = complexTransfer_ && peakHold_;
   complexTransfer_ = true;
-  const float* __restrict d = reference.power_.data();
-  const float* __restrict c = complex_.data();
-  double* __restrict value = ratioValue_.data();
-  uint8_t* __restrict defined = ratioDefined_.data();
-  for (size_t i = 0; i + 1 < bins_; ++i) {
-    const double divisor = d[i];
-    const double re = c[2 * i] / divisor, im = c[2 * i + 1] / divisor;
-    value[i] = re * re + im * im;
-    defined[i] = divisor > 0.0;
-  }
-  StoreRatios(value, defined, held && !octave_);
+  RunWide<TransferRatios>(reference.power_.data(), complex_.data(), ratioValue_.data(),
+                          ratioDefined_.data(), size_t{bins_ > 0 ? bins_ - 1 : 0});
+  StoreRatios(ratioValue_.data(), ratioDefined_.data(), held && !octave_);
   TrackPeakBin();
   if (octave_) UpdateBands(true, held);
 }
@@ -297,18 +317,9 @@ void TSpectralData::Coherence(const TSpectralData& x, const TSpectralData& y) {
   }
   const bool held = coherence_ && peakHold_;
   coherence_ = true;
-  const float* __restrict px = x.power_.data();
-  const float* __restrict py = y.power_.data();
-  const float* __restrict c = complex_.data();
-  double* __restrict value = ratioValue_.data();
-  uint8_t* __restrict defined = ratioDefined_.data();
-  for (size_t i = 0; i + 1 < bins_; ++i) {
-    const double d = double{px[i]} * py[i];
-    const double re = c[2 * i], im = c[2 * i + 1];
-    value[i] = (re * re + im * im) / d;
-    defined[i] = d != 0.0;
-  }
-  StoreRatios(value, defined, held && !octave_);
+  RunWide<CoherenceRatios>(x.power_.data(), y.power_.data(), complex_.data(), ratioValue_.data(),
+                           ratioDefined_.data(), size_t{bins_ > 0 ? bins_ - 1 : 0});
+  StoreRatios(ratioValue_.data(), ratioDefined_.data(), held && !octave_);
   TrackPeakBin();
   if (octave_) UpdateBands(true, held);
 }
