@@ -272,6 +272,10 @@ bool SelectFftKernel(FftKernel kernel) {
   return true;
 }
 
+bool Avx2KernelActive() {
+  return ActiveKernel() == fft_detail::Avx2Kernel();
+}
+
 FftKernel ActiveFftKernel() {
   const KernelOps* ops = ActiveKernel();
   for (FftKernel k :

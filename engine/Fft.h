@@ -41,6 +41,9 @@ bool FftKernelAvailable(FftKernel kernel);
 // not available. Not for use while another thread transforms.
 bool SelectFftKernel(FftKernel kernel);
 FftKernel ActiveFftKernel();
+// Whether the active kernel is the AVX2 one: a cheap test for code that picks its own AVX2
+// loops along with the transform's (engine/WideLoops.h).
+bool Avx2KernelActive();
 const char* FftKernelName(FftKernel kernel);  // "scalar", "portable", "sse2", "avx2"
 
 // A small transform object of a fixed size. Sizes 32 ... 65536 (powers of two) are

@@ -32,7 +32,7 @@ namespace orvanix {
 template <auto kLoop, class... Args>
 void RunWide(Args... args) {
 #if defined(__x86_64__) && defined(__GNUC__)
-  if (ActiveFftKernel() == FftKernel::kAvx2) {
+  if (Avx2KernelActive()) {
     wide::Avx2<kLoop>(args...);
     return;
   }
