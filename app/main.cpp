@@ -16,32 +16,21 @@
 namespace {
 
 #ifdef ORVANIX_WINDOW_PROGRAM_INSTALLED
-// Whether the command line is the windowed program's: it opens the window, or asks for the
-// help that describes it.
-bool ForTheWindow(int argc, char** argv) {
-  bool help = false, headless = false;
-  for (int i = 1; i < argc; ++i) {
-    const std::string a = argv[i];
-    help = help || a == "--help" || a == "-h";
-    headless = headless || a == "--headless";
-  }
-  if (help) return !headless;
-  return !orvanix::WantsHeadless(argc, argv) && orvanix::HaveDisplay();
-}
-
 // Replaces this process with the windowed program: beside this one in the build tree,
 // under libexec when installed. Returns only when neither could be started.
 void ExecWindowProgram(char** argv) {
   char self[4096];
   const ssize_t n = ::readlink("/proc/self/exe", self, sizeof self - 1);
-  if (n <= 0) return;
-  self[n] = '\0';
-  std::string dir(self);
-  dir.erase(dir.find_last_of('/') + 1);
-  int error = 0;
-  for (const std::string& path : {dir + "tessiva-window", dir + ORVANIX_WINDOW_PROGRAM_INSTALLED}) {
-    ::execv(path.c_str(), argv);
-    if (error == 0 || errno != ENOENT) error = errno;
+  int error = n > 0 ? 0 : errno;
+  if (n > 0) {
+    self[n] = '\0';
+    std::string dir(self);
+    dir.erase(dir.find_last_of('/') + 1);
+    for (const std::string& path :
+         {dir + "tessiva-window", dir + ORVANIX_WINDOW_PROGRAM_INSTALLED}) {
+      ::execv(path.c_str(), argv);
+      if (error == 0 || errno != ENOENT) error = errno;
+    }
   }
   std::fprintf(stderr, "tessiva: the window cannot be opened: tessiva-window: %s\n",
                std::strerror(error));
@@ -52,7 +41,7 @@ void ExecWindowProgram(char** argv) {
 
 int main(int argc, char** argv) {
 #ifdef ORVANIX_WINDOW_PROGRAM_INSTALLED
-  if (ForTheWindow(argc, argv)) {
+  if (orvanix::CallOf(argc, argv, orvanix::HaveDisplay()) != orvanix::ProgramCall::kHeadless) {
     ExecWindowProgram(argv);
     // Without it the analyzer still runs, as it does without a display.
   }

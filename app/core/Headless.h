@@ -49,6 +49,10 @@ bool WantsHeadless(int argc, char** argv);
 // Whether there is a display to open windows on: $DISPLAY or $WAYLAND_DISPLAY set, or a
 // QT_QPA_PLATFORM chosen.
 bool HaveDisplay();
+// What a command line asks of the program: the help of both option sets (--help without
+// --headless), the window (a display and nothing headless asked), or the headless program.
+enum class ProgramCall { kBothHelps, kWindow, kHeadless };
+ProgramCall CallOf(int argc, char** argv, bool haveDisplay);
 // The arguments for the headless program when a windowed command line falls back to it:
 // the windowed-only options (--demo) are dropped. The pointers point into argv; the list
 // ends with nullptr.

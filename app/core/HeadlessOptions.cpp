@@ -289,6 +289,17 @@ bool HaveDisplay() {
   return set("DISPLAY") || set("WAYLAND_DISPLAY") || set("QT_QPA_PLATFORM");
 }
 
+ProgramCall CallOf(int argc, char** argv, bool haveDisplay) {
+  bool help = false, headless = false;
+  for (int i = 1; i < argc; ++i) {
+    const std::string a = argv[i];
+    help = help || a == "--help" || a == "-h";
+    headless = headless || a == "--headless";
+  }
+  if (help && !headless) return ProgramCall::kBothHelps;
+  return haveDisplay && !WantsHeadless(argc, argv) ? ProgramCall::kWindow : ProgramCall::kHeadless;
+}
+
 std::vector<char*> HeadlessArguments(int argc, char** argv) {
   std::vector<char*> args;
   for (int i = 0; i < argc; ++i) {

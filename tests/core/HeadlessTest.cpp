@@ -264,18 +264,18 @@ TEST_F(HeadlessTest, AnUnreadableWaveFileSaysWhyAndACutOffOneIsAnalysedAsFarAsIt
 
 TEST_F(HeadlessTest, TimedRunsLastExactlyTheirSampleCount) {
   const std::string output = scratch_.File("timed.wav");
-  Child child = Spawn({program_.string(), "--headless", "--settings", Settings(), "--device",
-                       "Loopback", "--loopback-tone", "1000", "--record-seconds", "1.5",
-                       "--output", output},
-                      scratch_);
+  Child child =
+      Spawn({program_.string(), "--headless", "--settings", Settings(), "--device", "Loopback",
+             "--loopback-tone", "1000", "--record-seconds", "1.5", "--output", output},
+            scratch_);
   ASSERT_EQ(Wait(child, 30), 0) << ReadAll(child.err);
   // 1.5 s at 48 kHz, to the sample, as sox counts them.
   EXPECT_EQ(SoxSamples(output), 72000) << ReadAll(child.out);
   EXPECT_NE(ReadAll(child.out).find("Recorded 1.500 s (72000 frames)"), std::string::npos)
       << ReadAll(child.out);
 
-  child = Spawn({program_.string(), "--headless", "--settings", Settings(), "--device",
-                 "Loopback", "--loopback-tone", "1000", "--realtime-seconds", "1"},
+  child = Spawn({program_.string(), "--headless", "--settings", Settings(), "--device", "Loopback",
+                 "--loopback-tone", "1000", "--realtime-seconds", "1"},
                 scratch_);
   ASSERT_EQ(Wait(child, 30), 0) << ReadAll(child.err);
   EXPECT_NE(ReadAll(child.out).find("Input analysed: 48000 frames (1.000 s)"), std::string::npos)
@@ -287,14 +287,15 @@ TEST_F(HeadlessTest, ARecordingThatReachesItsSizeLimitGoesOnInTheNextFile) {
   // three files or more in 1.5 s.
   const std::string settings = Settings();
   std::string text = ReadAll(settings);
-  text.replace(text.find("MakeBackup=0\n"), 13, "MakeBackup=0\nMaxDiskRecordingSizeBytes=1000000\n");
+  text.replace(text.find("MakeBackup=0\n"), 13,
+               "MakeBackup=0\nMaxDiskRecordingSizeBytes=1000000\n");
   std::ofstream(settings) << text;
   const std::string output = scratch_.File("last.wav");
-  const Child child = Spawn({program_.string(), "--headless", "--settings", settings, "--device",
-                             "Loopback", "--loopback-tone", "1000", "--rate", "384000",
-                             "--channels", "2", "--bits", "24", "--record-seconds", "1.5",
-                             "--output", output},
-                            scratch_);
+  const Child child =
+      Spawn({program_.string(), "--headless", "--settings", settings, "--device", "Loopback",
+             "--loopback-tone", "1000", "--rate", "384000", "--channels", "2", "--bits", "24",
+             "--record-seconds", "1.5", "--output", output},
+            scratch_);
   ASSERT_EQ(Wait(child, 60), 0) << ReadAll(child.err);
   const std::string err = ReadAll(child.err);
   long total = SoxSamples(output);
@@ -310,6 +311,26 @@ TEST_F(HeadlessTest, ARecordingThatReachesItsSizeLimitGoesOnInTheNextFile) {
   EXPECT_GE(saved, 3) << err;
   // Every sample of the timed run is in one file or another, none twice.
   EXPECT_EQ(total, 576000) << err;
+}
+
+TEST(HeadlessOptionsTest, ACommandLineGoesToTheWindowOnlyWithADisplayAndNothingHeadlessAsked) {
+  auto call = [](std::vector<std::string> words, bool display) {
+    words.insert(words.begin(), "tessiva");
+    std::vector<char*> argv;
+    for (std::string& w : words) argv.push_back(w.data());
+    return CallOf(static_cast<int>(argv.size()), argv.data(), display);
+  };
+  EXPECT_EQ(call({"take.wav"}, true), ProgramCall::kWindow);
+  EXPECT_EQ(call({"--demo"}, true), ProgramCall::kWindow);
+  EXPECT_EQ(call({"take.wav"}, false), ProgramCall::kHeadless);
+  for (const char* headless : {"--headless", "--version"}) {
+    EXPECT_EQ(call({headless, "take.wav"}, true), ProgramCall::kHeadless) << headless;
+  }
+  // Help describes both option sets unless it is the headless program's that is asked for,
+  // with or without a display.
+  EXPECT_EQ(call({"--help"}, false), ProgramCall::kBothHelps);
+  EXPECT_EQ(call({"-h"}, true), ProgramCall::kBothHelps);
+  EXPECT_EQ(call({"--headless", "--help"}, true), ProgramCall::kHeadless);
 }
 
 TEST(HeadlessOptionsTest, ReadsOptionsAndRefusesWhatWouldMisconfigureTheEngine) {
