@@ -19,22 +19,15 @@
 #include "measure/MeasureWindows.h"
 #include "measure/SegmentModule.h"
 #include "tests/gui/GuiTestHelpers.h"
+#include "tests/measure/app/MeasureViewsFixture.h"
 #include "views/OrvanePlot.h"
 #include "views/SeriesPlot.h"
 
 namespace orvanix {
 namespace {
 
-class SegmentSeriesTest : public test::GuiFixture {
+class SegmentSeriesTest : public test::MeasureViewsFixture {
  protected:
-  void SetUp() override {
-    GuiFixture::SetUp();
-    RegisterMeasureModule();
-    RegisterMeasureWindows();
-    RegisterPlotViews();
-    MakeFrame();
-    InstallModules(*core_);
-  }
   void Open(const std::vector<test::Tone>& tones, double noise = 0.0) {
     const std::string path = Path("series.wav");
     test::WriteToneWave(path, 48000, 1, 48000, tones, noise);

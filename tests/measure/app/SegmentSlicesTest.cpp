@@ -22,6 +22,7 @@
 #include "measure/MeasureWindows.h"
 #include "measure/SegmentModule.h"
 #include "tests/gui/GuiTestHelpers.h"
+#include "tests/measure/app/MeasureViewsFixture.h"
 #include "views/SeriesPlot.h"
 #include "views/Spectrogram.h"
 
@@ -68,15 +69,10 @@ double PeakHz(const TTrace& trace) {
   return trace.values.empty() ? 0.0 : trace.frequencies[best];
 }
 
-class SegmentSlicesTest : public test::GuiFixture {
+class SegmentSlicesTest : public test::MeasureViewsFixture {
  protected:
   void SetUp() override {
-    GuiFixture::SetUp();
-    RegisterMeasureModule();
-    RegisterMeasureWindows();
-    RegisterPlotViews();
-    MakeFrame();
-    InstallModules(*core_);
+    MeasureViewsFixture::SetUp();
     const std::string path = Path("change.wav");
     WriteToneChange(path);
     ASSERT_TRUE(core_->OpenWave(path));
@@ -104,6 +100,14 @@ class SegmentSlicesTest : public test::GuiFixture {
   bool Finished() {
     return test::WaitFor([this] { return !core_->LongOperationRunning(); });
   }
+  // The spectrogram rebuilt from 0.5 ... 1.5 s at FFT 1024, or nullptr.
+  TSpectrogram* SpectrogramOfTheSelection() {
+    UseFft(1024);
+    TSpectrogram* view = OpenSpectrogram();
+    if (!view) return nullptr;
+    core_->SetSelection(0.5, 1.5);
+    return core_->Execute(kCmdSegmentSpectrogram) && Finished() ? view : nullptr;
+  }
   static int ValidSlices(TSpectrogram& view) {
     int valid = 0;
     for (int n = 0; n < view.Store().Count(); ++n) valid += view.Store().Slice(n).valid ? 1 : 0;
@@ -112,12 +116,8 @@ class SegmentSlicesTest : public test::GuiFixture {
 };
 
 TEST_F(SegmentSlicesTest, RebuildFromTheSelectionPutsEachSliceAtItsTime) {
-  UseFft(1024);
-  TSpectrogram* view = OpenSpectrogram();
+  TSpectrogram* view = SpectrogramOfTheSelection();
   ASSERT_NE(view, nullptr);
-  core_->SetSelection(0.5, 1.5);
-  ASSERT_TRUE(core_->Execute(kCmdSegmentSpectrogram));
-  ASSERT_TRUE(Finished());
   const int slices = view->Slices();
   ASSERT_GT(slices, 20);
   ASSERT_EQ(view->Store().Count(), slices);
@@ -183,12 +183,8 @@ TEST_F(SegmentSlicesTest, ASegmentShorterThanTheSlicesGivesTheResolutionNote) {
 }
 
 TEST_F(SegmentSlicesTest, AClickShowsTheSpectrumAndTimeSeriesAtItsTime) {
-  UseFft(1024);
-  TSpectrogram* view = OpenSpectrogram();
+  TSpectrogram* view = SpectrogramOfTheSelection();
   ASSERT_NE(view, nullptr);
-  core_->SetSelection(0.5, 1.5);
-  ASSERT_TRUE(core_->Execute(kCmdSegmentSpectrogram));
-  ASSERT_TRUE(Finished());
   // A click in the middle of the plot: a line of the second half or of the first.
   const QPoint centre = view->rect().center();
   QMouseEvent press(QEvent::MouseButtonPress, centre, view->mapToGlobal(centre), Qt::LeftButton,
